@@ -1,0 +1,46 @@
+// The platform seams of the command layer: the save-file dialog, message
+// boxes and starting a program. The terminal implements them in cli/, tests
+// implement them with scripted answers.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarn::addin {
+
+struct SaveDialogSetup {
+  std::string title;
+  std::string filter;
+  std::string defaultExtension;
+};
+
+class SaveFileDialog {
+ public:
+  virtual ~SaveFileDialog() = default;
+  // The full path the user chose, or nothing when the dialog was cancelled.
+  virtual std::optional<std::string> ShowSave(const SaveDialogSetup& setup) = 0;
+};
+
+class MessageBoxes {
+ public:
+  virtual ~MessageBoxes() = default;
+  // An error message with an OK button and no icon.
+  virtual void ShowMessage(const std::string& text) = 0;
+  // A question with Yes and No buttons; true for Yes.
+  virtual bool AskYesNo(const std::string& question) = 0;
+};
+
+enum class WindowState { kMaximizedWithFocus, kHidden };
+
+class ProgramStarter {
+ public:
+  virtual ~ProgramStarter() = default;
+  // Starts argv[0] with the other words as its arguments, without waiting and
+  // without a shell. Returns the task id; 0 when the program could not be
+  // started for a reason of its own. A platform failure (no such program, no
+  // permission) raises its platform error.
+  virtual long Start(const std::vector<std::string>& argv, WindowState state) = 0;
+};
+
+}  // namespace tarn::addin

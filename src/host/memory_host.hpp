@@ -1,0 +1,163 @@
+// The in-memory model host: plain records that implement the host interface.
+// The model-file readers fill it, and tests build models in it directly.
+// Records are linked by pointer, so a filled model must not grow its
+// containers once pointers into them have been taken (deques keep elements in
+// place when appended to at the end).
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "host/host.hpp"
+
+namespace tarn::host {
+
+struct TaggedValueEntry {
+  std::string tool;
+  std::string name;
+  std::string value;
+};
+
+// The tagged values of one element; the first entry of a tool and name wins.
+struct TaggedValues {
+  std::vector<TaggedValueEntry> entries;
+
+  std::string Find(std::string_view tool, std::string_view name) const;
+  // Adds a value under the tool "Tarn".
+  void Set(std::string name, std::string value);
+};
+
+struct MemoryAttribute final : Attribute {
+  std::string name;
+  std::string type;
+  std::string initial;
+  TaggedValues tags;
+
+  std::string ElementName() const override { return name; }
+  std::string TaggedValue(std::string_view tool, std::string_view key) const override {
+    return tags.Find(tool, key);
+  }
+  bool IsKind(std::string_view kind) const override { return kind == "Attribute"; }
+  std::string AttributeType() const override { return type; }
+  std::string InitialValue() const override { return initial; }
+};
+
+struct MemoryParameter final : Parameter {
+  std::string name;
+  std::string type;
+
+  std::string ElementName() const override { return name; }
+  std::string TaggedValue(std::string_view, std::string_view) const override { return {}; }
+  bool IsKind(std::string_view kind) const override { return kind == "Parameter"; }
+  std::string ParameterType() const override { return type; }
+};
+
+struct MemoryOperation final : Operation {
+  std::string name;
+  std::deque<MemoryParameter> parameters;
+  std::string result;
+  std::string pre;
+  std::string post;
+  TaggedValues tags;
+
+  std::string ElementName() const override { return name; }
+  std::string TaggedValue(std::string_view tool, std::string_view key) const override {
+    return tags.Find(tool, key);
+  }
+  bool IsKind(std::string_view kind) const override { return kind == "Operation"; }
+  std::string ReturnType() const override { return result; }
+  Items<Parameter> OperationParameters() const override;
+  std::string PreconditionText() const override { return pre; }
+  std::string PostconditionText() const override { return post; }
+};
+
+struct MemoryClass final : Class {
+  std::string id;  // unique among the classes and associations of a model file
+  std::string name;
+  std::deque<MemoryAttribute> attributes;
+  std::deque<MemoryOperation> operations;
+  std::vector<const MemoryClass*> superclasses;
+  TaggedValues tags;
+
+  std::string ElementName() const override { return name; }
+  std::string TaggedValue(std::string_view tool, std::string_view key) const override {
+    return tags.Find(tool, key);
+  }
+  bool IsKind(std::string_view kind) const override { return kind == "Class"; }
+  Items<Attribute> ClassAttributes() const override;
+  Items<Operation> ClassOperations() const override;
+  Items<Class> Superclasses() const override;
+};
+
+struct MemoryRole final : Role {
+  std::string name;
+  const MemoryClass* supplier = nullptr;  // never null in a filled model
+  std::string multiplicity;
+  bool navigable = false;
+
+  std::string ElementName() const override { return name; }
+  std::string TaggedValue(std::string_view, std::string_view) const override { return {}; }
+  bool IsKind(std::string_view kind) const override { return kind == "Role"; }
+  const Class& RoleClass() const override { return *supplier; }
+  std::string RoleSupplierName() const override { return supplier->name; }
+  bool RoleNavigable() const override { return navigable; }
+  std::string RoleCardinality() const override { return multiplicity; }
+};
+
+struct MemoryAssociation final : Association {
+  std::string id;
+  std::string name;
+  MemoryRole first;
+  MemoryRole second;
+  TaggedValues tags;
+
+  std::string ElementName() const override { return name; }
+  std::string TaggedValue(std::string_view tool, std::string_view key) const override {
+    return tags.Find(tool, key);
+  }
+  bool IsKind(std::string_view kind) const override { return kind == "Association"; }
+  const Role& FirstRole() const override { return first; }
+  const Role& SecondRole() const override { return second; }
+};
+
+struct MemoryClassDiagram final : ClassDiagram {
+  std::string name;
+  std::vector<const MemoryClass*> classes;  // as drawn; a class may repeat
+  std::vector<const MemoryAssociation*> associations;
+
+  std::string ElementName() const override { return name; }
+  std::string TaggedValue(std::string_view, std::string_view) const override { return {}; }
+  bool IsKind(std::string_view kind) const override { return kind == "ClassDiagram"; }
+  Items<Class> AllClasses() const override;
+  Items<Association> ClassAssociations() const override;
+};
+
+struct MemoryPackage final : Package {
+  std::string name = "Logical View";
+  std::deque<MemoryClassDiagram> diagrams;
+
+  std::string ElementName() const override { return name; }
+  std::string TaggedValue(std::string_view, std::string_view) const override { return {}; }
+  bool IsKind(std::string_view kind) const override { return kind == "Category"; }
+  Items<ClassDiagram> ClassDiagrams() const override;
+};
+
+struct MemoryModel final : Model {
+  std::string encoding = "windows-1252";  // code page of every text
+  MemoryPackage root;
+  std::deque<MemoryClass> classes;
+  std::deque<MemoryAssociation> associations;
+  std::vector<const Element*> selection;
+
+  Items<Element> SelectedItems() const override { return Items<Element>(selection); }
+  const Package& RootCategory() const override { return root; }
+};
+
+struct MemoryApplication final : Application {
+  MemoryModel model;
+
+  const Model& ActiveModel() const override { return model; }
+};
+
+}  // namespace tarn::host
