@@ -20,7 +20,7 @@ class Items {
   // The 16-bit count; a collection of more than 32767 items overflows.
   std::int16_t ItemCount() const { return CountOf(items_.size()); }
 
-  const T& ItemAt(std::int16_t index) const {
+  const T& ItemAt(int index) const {
     if (index < 1 || static_cast<std::size_t>(index) > items_.size())
       throw Error(kSubscriptOutOfRange, "Subscript out of range");
     return *items_[static_cast<std::size_t>(index) - 1];

@@ -24,7 +24,7 @@ class Collection {
   std::int16_t Count() const { return static_cast<std::int16_t>(items_.size()); }
   bool Empty() const { return items_.empty(); }
 
-  const T& Item(std::int16_t position) const {
+  const T& Item(int position) const {
     if (position < 1 || position > Count())
       throw Error(kSubscriptOutOfRange, "Subscript out of range");
     return items_[static_cast<std::size_t>(position) - 1];
