@@ -1,0 +1,121 @@
+// One class of the diagram as an Object-Z class paragraph: heading, class
+// box, inherit line, state schema, initial-state schema and one operation
+// schema per operation.
+#include <string>
+#include <string_view>
+
+#include "common/count.hpp"
+#include "common/line_rule.hpp"
+#include "objectz/generator.hpp"
+
+namespace tarn::objectz {
+namespace {
+
+// The names an operation changes, from its postcondition: of each line, the
+// text before its first prime, and of that the text before its first "!"
+// (x' = x + 1 gives x, result! = x gives result). A line that starts with a
+// prime or a "!" gives an empty name. Names are joined with ",".
+std::string DeltaList(std::string_view postcondition) {
+  const auto lines = SplitLines(postcondition);
+  const int lineCount = CountOf(lines.size());
+  std::string list;
+  for (int j = 0; j < lineCount; ++j) {
+    std::string_view name = lines[static_cast<std::size_t>(j)];
+    name = name.substr(0, name.find('\''));
+    name = name.substr(0, name.find('!'));
+    list += name;
+    if (j + 1 < lineCount) list += ',';
+  }
+  return list;
+}
+
+}  // namespace
+
+void Generator::MapUMLClassToOZ(std::int16_t ClassID) {
+  const host::Class& myClass = myClasses.ItemAt(ClassID);
+  const auto myAttributes = myClass.ClassAttributes();
+  const auto myOperations = myClass.ClassOperations();
+  attributeFlag = false;
+
+  const std::string className = myClass.ElementName();
+  WriteLine(R"(\section{)" + className + "}");
+  WriteLine(R"(\begin{class}{)" + className + "}");
+  MapGenToOZ(ClassID);
+
+  WriteLine(R"(\begin{state})");
+  const int attributeCount = myAttributes.ItemCount();
+  for (int i = 1; i <= attributeCount; ++i) {
+    const host::Attribute& attribute = myAttributes.ItemAt(static_cast<std::int16_t>(i));
+    std::string line = attribute.ElementName() + " : " + attribute.AttributeType();
+    if (i != attributeCount) line += R"(; \\)";
+    WriteLine(line);
+    if (!attribute.InitialValue().empty()) attributeFlag = true;
+  }
+  MapAssocToOZ(ClassID);
+  const std::string classInvariant = myClass.TaggedValue(host::kTool, "Invariant");
+  if (!classInvariant.empty()) WriteLine(classInvariant);
+  for (int i = 1; i <= attributeCount; ++i) {
+    const std::string invariant =
+        myAttributes.ItemAt(static_cast<std::int16_t>(i)).TaggedValue(host::kTool, "Invariant");
+    if (!invariant.empty()) WriteLine(invariant + R"(  \\)");
+  }
+  WriteLine(R"(\end{state})");
+  WriteLine("");
+
+  if (attributeFlag) MapUMLToInit(myAttributes);
+
+  const int operationCount = myOperations.ItemCount();
+  for (int k = 1; k <= operationCount; ++k)
+    MapOperationToOZ(myOperations.ItemAt(static_cast<std::int16_t>(k)));
+
+  WriteLine(R"(\end{class})");
+}
+
+void Generator::MapOperationToOZ(const host::Operation& operation) {
+  const std::string postcondition = operation.PostconditionText();
+  WriteLine(R"(\begin{op}{)" + operation.ElementName() + "}");
+  WriteLine(R"(\Delta  ()" + DeltaList(postcondition) + R"() \\)");
+
+  const auto myParameters = operation.OperationParameters();
+  const int parameterCount = myParameters.ItemCount();
+  for (int p = 1; p <= parameterCount; ++p) {
+    const host::Parameter& parameter = myParameters.ItemAt(static_cast<std::int16_t>(p));
+    std::string line = parameter.ElementName() + "? : " + parameter.ParameterType();
+    if (p < parameterCount) line += R"( \\)";
+    WriteLine(line);
+  }
+  const std::string returnType = operation.ReturnType();
+  if (!returnType.empty()) WriteLine("result! : " + returnType);
+
+  const std::string precondition = operation.PreconditionText();
+  if (!precondition.empty() || !postcondition.empty()) {
+    WriteLine(R"(\ST)");
+    WriteLine(precondition);
+    WriteLine(postcondition);
+  }
+  WriteLine(R"(\end{op})");
+  WriteLine("");
+}
+
+void Generator::MapUMLToInit(const host::Items<host::Attribute>& myAttributes) {
+  WriteLine(R"(\begin{init})");
+  const int attributeCount = myAttributes.ItemCount();
+  for (int i = 1; i <= attributeCount; ++i) {
+    const host::Attribute& attribute = myAttributes.ItemAt(static_cast<std::int16_t>(i));
+    const std::string initial = attribute.InitialValue();
+    const std::string type = attribute.AttributeType();
+    if (!initial.empty())
+      WriteLine(attribute.ElementName() + " = " + initial + R"(  \\)");
+    else if (type == "INT" || type == "int")
+      WriteLine(attribute.ElementName() + R"( = 0  \\)");
+  }
+  WriteLine(R"(\end{init})");
+  WriteLine("");
+}
+
+void Generator::MapGenToOZ(std::int16_t ClassID) {
+  const auto superclasses = myClasses.ItemAt(ClassID).Superclasses();
+  if (superclasses.ItemCount() == 1) WriteLine("inherit " + superclasses.ItemAt(1).ElementName());
+}
+
+}  // namespace tarn::objectz

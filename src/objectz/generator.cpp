@@ -1,0 +1,86 @@
+#include "objectz/generator.hpp"
+
+#include <array>
+
+#include "common/atomic_file.hpp"
+
+namespace tarn::objectz {
+namespace {
+
+// The opening of every document: the preamble, the title page and the
+// abstract, then the first section headings.
+constexpr std::array<std::string_view, 30> kOpeningLines = {
+    R"(\documentstyle[12pt,oz,wizard]{article})",
+    "",
+    R"(%% \documentclass[12pt]{article})",
+    R"(%% \usepackage{oz,ztc})",
+    R"(%% \ozcompatible)",
+    R"(\newlength{\wordlength})",
+    R"(\textwidth 178mm)",
+    R"(\textheight 241mm)",
+    R"(\hoffset=-35mm)",
+    R"(\voffset=-24mm)",
+    R"(\parindent=0mm)",
+    R"(\parskip=0.2cm)",
+    R"(\columnsep=1.2cm)",
+    R"(\title{\huge Mapeamento de UML para uma Especifica\c{c}\~{a}o Formal \\em Object-Z \\})",
+    R"(\author{ Ivo Renner Dahl\\)",
+    R"(\\)",
+    R"(Orientador Lino Barrete})",
+    R"(\begin{document})",
+    R"(\maketitle)",
+    "",
+    R"(\begin{abstract})",
+    R"(Este documento apresenta a especifica\c{c}\~{a}o formal de um exemplo de )"
+    R"(transforma\c{c}\~{a}o de um diagrama UML. Os  scripts foram basedos)"
+    R"( na ideia proposta pelo projeto SERINGA, o qual desenvolveu um script que realiza )",
+    R"(esta transforma\c{c}\~{a}o.)",
+    R"(\end{abstract})",
+    R"(\date{07 de Maio de 2002})",
+    R"(\newpage)",
+    R"(\section{Especifica\c{c}\~{a}o Formal em Z})",
+    R"(\subsection{Esquemas})",
+    R"(\section{Estado do Sistema})",
+    "",
+};
+
+}  // namespace
+
+void Generator::Generate(const host::Application& aRoseApp, const std::string& fileName) {
+  RoseApp = &aRoseApp;
+  document.clear();
+  MapUMLClassDiagramToOZ();
+  ReplaceFile(fileName, document);
+}
+
+void Generator::MapUMLClassDiagramToOZ() {
+  myDiagram = &host::FirstClassDiagram(*RoseApp);
+  myClasses = myDiagram->AllClasses();
+
+  gaGivenSets.clear();
+  recordedGivenSets.clear();
+  giMaxGivenSets = 10;
+
+  for (const auto line : kOpeningLines) WriteLine(line);
+
+  const int classCount = myClasses.ItemCount();
+  for (int i = 1; i <= classCount; ++i) {
+    const auto attributes = myClasses.ItemAt(static_cast<std::int16_t>(i)).ClassAttributes();
+    const int attributeCount = attributes.ItemCount();
+    for (int j = 1; j <= attributeCount; ++j)
+      UpdateGivenSets(CreateGivenSets(attributes.ItemAt(static_cast<std::int16_t>(j)).AttributeType()));
+  }
+  WriteLine(ProcessGivenSets());
+
+  IndexAssociations();
+  for (int i = 1; i <= classCount; ++i) MapUMLClassToOZ(static_cast<std::int16_t>(i));
+
+  WriteLine(R"(\end{document})");
+}
+
+void Generator::WriteLine(std::string_view line) {
+  document += line;
+  document += "\r\n";
+}
+
+}  // namespace tarn::objectz

@@ -1,0 +1,71 @@
+// Generator: writes the first class diagram of the model as one Object-Z
+// document for the oz and wizard style files, the input of the Wizard type
+// checker. It walks the model host itself; it does not use the Z model.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "host/host.hpp"
+
+namespace tarn::objectz {
+
+class Generator {
+ public:
+  // Writes the document of the first class diagram of the root package to
+  // `fileName`, replacing an existing file. The document is built in memory
+  // and written in one step, so an error leaves no file behind and an
+  // existing file untouched.
+  void Generate(const host::Application& aRoseApp, const std::string& fileName);
+
+  // The given-set table: the distinct names of the attribute types of the
+  // diagram, in first-seen order.
+
+  // Removes the Z type operators, brackets and commas from a type text,
+  // leaving the names it is built from (and the blanks between them).
+  static std::string CreateGivenSets(const std::string& GivenSets);
+  // Records each blank-separated name of a reduced type text that is not yet
+  // recorded. The table is 16-bit: the 20480th distinct name overflows.
+  void UpdateGivenSets(const std::string& gSet);
+  // The zed paragraph declaring the recorded names, with single-CR line
+  // breaks, or "" when nothing is recorded.
+  std::string ProcessGivenSets() const;
+
+ private:
+  void MapUMLClassDiagramToOZ();
+  void MapUMLClassToOZ(std::int16_t ClassID);
+  void MapOperationToOZ(const host::Operation& operation);
+  void MapUMLToInit(const host::Items<host::Attribute>& myAttributes);
+  void MapAssocToOZ(std::int16_t ClassID);
+  void MapGenToOZ(std::int16_t ClassID);
+
+  void IndexAssociations();
+  void WriteLine(std::string_view line);
+
+  const host::Application* RoseApp = nullptr;
+  const host::ClassDiagram* myDiagram = nullptr;
+  host::Items<host::Class> myClasses;
+  host::Items<host::Association> myAssociations;
+  // Positions in myAssociations of the associations that have a class of
+  // that name at either end, in diagram order, each once.
+  std::unordered_map<std::string, std::vector<std::int16_t>> associationsBySupplier;
+
+  std::vector<std::string> gaGivenSets;
+  std::unordered_set<std::string> recordedGivenSets;  // the names of gaGivenSets
+  // The 16-bit size of the table. One slot always stays free: the size
+  // doubles when a name would take the last one, so recording the 20480th
+  // distinct name overflows.
+  std::int16_t giMaxGivenSets = 10;
+
+  // Set while a class is written when one of its attributes has an initial
+  // value: the class then gets an initial-state schema.
+  bool attributeFlag = false;
+
+  std::string document;  // the text written so far
+};
+
+}  // namespace tarn::objectz
