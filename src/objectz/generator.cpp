@@ -72,7 +72,8 @@ void Generator::MapUMLClassDiagramToOZ() {
   }
   WriteLine(ProcessGivenSets());
 
-  IndexAssociations();
+  // The associations are read only when some class has roles to declare.
+  if (classCount > 0) IndexAssociations();
   for (int i = 1; i <= classCount; ++i) MapUMLClassToOZ(static_cast<std::int16_t>(i));
 
   WriteLine(R"(\end{document})");

@@ -66,36 +66,29 @@ TEST_F(ClassMappingTest, InitialStateSchemaDependsOnTheCurrentClassOnly) {
   EXPECT_EQ(ClassParagraph("Second").find("init"), std::string::npos);
 }
 
-class DeltaListTest : public DocumentTest {
- protected:
-  // The Delta line of an operation with the given postcondition.
-  std::string DeltaLine(const std::string& postcondition) {
-    auto& owner = AddClass("Owner");
-    AddOperation(owner, "op").post = postcondition;
-    const std::string paragraph = ClassParagraph("Owner");
-    const auto begin = paragraph.find("\\Delta");
-    return paragraph.substr(begin, paragraph.find("\r\n", begin) - begin);
+TEST_F(ClassMappingTest, DeltaListNamesWhatThePostconditionChanges) {
+  const struct {
+    std::string postcondition;
+    std::string delta;
+  } cases[] = {
+      {"x' = x + 1\r\ny' = 0", "x,y"},
+      {"result! = x", "result"},
+      {"  a = b  \r\n\r\n   \r\nc' = d", "a = b,c"},  // whole trimmed line; blank lines dropped
+      {"", ""},
+      {"'x = 1\r\ny' = 2\r\n!z", ",y,"},  // a leading prime or "!" leaves an empty name
+  };
+  auto& owner = AddClass("Owner");
+  for (const auto& each : cases) AddOperation(owner, "op").post = each.postcondition;
+
+  const std::string paragraph = ClassParagraph("Owner");
+  std::size_t at = 0;
+  for (const auto& each : cases) {
+    at = paragraph.find("\\Delta", at);
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(paragraph.substr(at, paragraph.find("\r\n", at) - at), "\\Delta  (" + each.delta + ") \\\\")
+        << each.postcondition;
+    ++at;
   }
-};
-
-TEST_F(DeltaListTest, PrimedNamesSeparatedByCommas) {
-  EXPECT_EQ(DeltaLine("x' = x + 1\r\ny' = 0"), "\\Delta  (x,y) \\\\");
-}
-
-TEST_F(DeltaListTest, OutputNameIsCutAtTheExclamationMark) {
-  EXPECT_EQ(DeltaLine("result! = x"), "\\Delta  (result) \\\\");
-}
-
-TEST_F(DeltaListTest, LineWithoutPrimeOrOutputIsTakenWholeAndTrimmed) {
-  EXPECT_EQ(DeltaLine("  a = b  \r\n\r\n   \r\nc' = d"), "\\Delta  (a = b,c) \\\\");
-}
-
-TEST_F(DeltaListTest, EmptyPostconditionGivesAnEmptyList) {
-  EXPECT_EQ(DeltaLine(""), "\\Delta  () \\\\");
-}
-
-TEST_F(DeltaListTest, LineStartingWithPrimeOrExclamationGivesAnEmptyName) {
-  EXPECT_EQ(DeltaLine("'x = 1\r\ny' = 2\r\n!z"), "\\Delta  (,y,) \\\\");
 }
 
 TEST_F(ClassMappingTest, OperationSchemas) {
