@@ -44,3 +44,19 @@ class ProgramStarter {
 };
 
 }  // namespace tarn::addin
+
+namespace tarn::addin {
+
+class FormDialog;
+struct FormAbout;
+
+// The two modal windows of the add-in.
+class DialogWindows {
+ public:
+  virtual ~DialogWindows() = default;
+  // Lets the user edit the loaded dialog's texts; true when closed with OK.
+  virtual bool ShowConfiguration(FormDialog& form) = 0;
+  virtual void ShowAbout(const FormAbout& about) = 0;
+};
+
+}  // namespace tarn::addin

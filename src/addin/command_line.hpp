@@ -1,0 +1,17 @@
+// Splitting the configured Z/EVES command line into the words of a program
+// start, so that it is started directly and never through a shell.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tarn::addin {
+
+// Words are separated by blanks and tabs. Single quotes keep everything up
+// to the next single quote; double quotes keep everything up to the next
+// double quote, where \" and \\ stand for " and \; elsewhere a backslash
+// keeps the next character. Raises the invalid-call error for an
+// unterminated quote.
+std::vector<std::string> SplitCommandLine(const std::string& commandLine);
+
+}  // namespace tarn::addin

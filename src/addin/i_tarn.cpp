@@ -1,0 +1,167 @@
+#include "addin/i_tarn.hpp"
+
+#include "addin/command_line.hpp"
+#include "addin/dialogs/form_about.hpp"
+#include "addin/dialogs/form_dialog.hpp"
+#include "objectz/generator.hpp"
+#include "parser/z_parser.hpp"
+#include "visitor/z_visitor.hpp"
+#include "zeves/z_generator.hpp"
+
+namespace tarn::addin {
+namespace {
+
+constexpr const char* kZEvesQuestion =
+    "The specification was generated successfully.\r\nDo you want to run Z/Eves?";
+constexpr const char* kTypeCheckerQuestion =
+    "The specification was generated successfully.\r\nDo you want to run the Type Checker?";
+
+}  // namespace
+
+void ITarn::RunAbout(const host::Application&) {
+  const FormAbout about;
+  platform_.windows.ShowAbout(about);
+}
+
+void ITarn::RunConfiguration(const host::Application&) {
+  FormDialog form(platform_.settings);
+  form.Load();
+  if (platform_.windows.ShowConfiguration(form))
+    form.OKButton_Click();
+  else
+    form.CancelButton_Click();
+}
+
+Outcome ITarn::RunGenerator(const host::Application& RoseApp) {
+  try {
+    const auto fileName = GetFileName();
+    objectz::Generator generator;
+    generator.Generate(RoseApp, fileName);
+    RunTypeChecker();
+    return Outcome::kDone;
+  } catch (const Error& error) {
+    return Report(Command::kGenerator, error);
+  } catch (const std::exception& failure) {
+    return Report(Command::kGenerator, Error(kPathFileAccess, failure.what()));
+  }
+}
+
+Outcome ITarn::RunPropertyChecker(const host::Application& RoseApp) {
+  try {
+    const auto& item = SelectedItem(RoseApp, "Class");
+    const auto& roseClass = dynamic_cast<const host::Class&>(item);
+    const auto properties = roseClass.TaggedValue(host::kTool, "Properties");
+    const auto fileName = GetFileName();
+    PropertyCheck(roseClass, properties, fileName);
+    RunZEves();
+    return Outcome::kDone;
+  } catch (const Error& error) {
+    return Report(Command::kPropertyChecker, error);
+  } catch (const std::exception& failure) {
+    return Report(Command::kPropertyChecker, Error(kPathFileAccess, failure.what()));
+  }
+}
+
+void ITarn::PropertyCheck(const host::Class& RoseClass, const std::string& RoseProperties,
+                          const std::string& fileName) {
+  zmodel::ZPCClass check;
+  const parser::ZParser parser;
+  check.Schema = parser.ParseClass(RoseClass);
+  parser.ParseProperties(check, RoseProperties);
+  const visitor::ZVisitor visitor;
+  visitor.VisitPC(check);
+  zeves::ZGenerator generator;
+  generator.GeneratePCSpecification(check, fileName);
+}
+
+Outcome ITarn::RunRefinementChecker(const host::Application& RoseApp) {
+  try {
+    const auto& item = SelectedItem(RoseApp, "Association");
+    const auto& association = dynamic_cast<const host::Association&>(item);
+    const auto& abstractClass = association.FirstRole().RoleClass();
+    const auto& concreteClass = association.SecondRole().RoleClass();
+    const auto retrieve = association.TaggedValue(host::kTool, "Retrieve");
+    const auto fileName = GetFileName();
+    RefinementCheck(abstractClass, concreteClass, retrieve, fileName);
+    RunZEves();
+    return Outcome::kDone;
+  } catch (const Error& error) {
+    return Report(Command::kRefinementChecker, error);
+  } catch (const std::exception& failure) {
+    return Report(Command::kRefinementChecker, Error(kPathFileAccess, failure.what()));
+  }
+}
+
+void ITarn::RefinementCheck(const host::Class& RoseAbstractClass, const host::Class& RoseConcreteClass,
+                            const std::string& RoseRetrieve, const std::string& fileName) {
+  const parser::ZParser parser;
+  zmodel::ZRCClass check;
+  parser.ParseAbstractClass(check, RoseAbstractClass);
+  parser.ParseConcreteClass(check, RoseConcreteClass);
+  parser.ParseRetrieve(check, RoseRetrieve);
+  const visitor::ZVisitor visitor;
+  visitor.VisitRC(check);
+  zeves::ZGenerator generator;
+  generator.GenerateRCSpecification(check, fileName);
+}
+
+void ITarn::OpenIni() {
+  ZEvesPath = ReadINI(std::string(kSettingsSection), std::string(kZEvesPathKey), std::string(kSettingsFile));
+  WizardUrl = ReadINI(std::string(kSettingsSection), std::string(kWizardUrlKey), std::string(kSettingsFile));
+}
+
+std::string ITarn::ReadINI(const std::string& strsection, const std::string& strkey,
+                           const std::string& strfullpath) {
+  return addin::ReadINI(platform_.settings, strsection, strkey, strfullpath);
+}
+
+void ITarn::WriteINI(const std::string& strsection, const std::string& strkey, const std::string& strkeyvalue,
+                     const std::string& strfullpath) {
+  addin::WriteINI(platform_.settings, strsection, strkey, strkeyvalue, strfullpath);
+}
+
+std::string ITarn::GetFileName() {
+  if (!sharedDialog_) {
+    sharedDialog_.emplace(platform_.settings);
+    sharedDialog_->Load();
+  }
+  auto path = platform_.saveDialog.ShowSave(sharedDialog_->SaveFileName);
+  if (!path) throw Error(kCancelled, "Cancel was selected.");
+  return *path;
+}
+
+void ITarn::RunZEves() {
+  OpenIni();
+  if (!platform_.messages.AskYesNo(kZEvesQuestion)) return;
+  const auto words = SplitCommandLine(ZEvesPath);
+  if (words.empty()) throw Error(kInvalidCall, "No Z/EVES command line is configured.");
+  if (platform_.programs.Start(words, WindowState::kMaximizedWithFocus) == 0)
+    throw Error(kZEvesNotStarted, "Z/EVES did not start.");
+}
+
+void ITarn::RunTypeChecker() {
+  OpenIni();
+  if (!platform_.messages.AskYesNo(kTypeCheckerQuestion)) return;
+  if (WizardUrl.empty()) throw Error(kInvalidCall, "No Wizard address is configured.");
+  // The address is one argument of the opener, whatever characters it holds.
+  if (platform_.programs.Start({platform_.opener, WizardUrl}, WindowState::kHidden) == 0)
+    throw Error(kTypeCheckerNotStarted, "The type checker did not start.");
+}
+
+Outcome ITarn::Report(Command command, const Error& error) {
+  const auto message = MessageFor(command, error);
+  if (!message) return Outcome::kCancelled;
+  platform_.messages.ShowMessage(*message);
+  return Outcome::kFailed;
+}
+
+const host::Element& ITarn::SelectedItem(const host::Application& RoseApp, const char* kind) {
+  const auto selection = RoseApp.ActiveModel().SelectedItems();
+  if (selection.ItemCount() != 1)
+    throw Error(kNotOneItem, "The selection must hold exactly one item.");
+  const auto& item = selection.ItemAt(1);
+  if (!item.IsKind(kind)) throw Error(kWrongKind, std::string("The selected item is not of kind ") + kind + ".");
+  return item;
+}
+
+}  // namespace tarn::addin

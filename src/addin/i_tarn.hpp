@@ -1,0 +1,67 @@
+// ITarn: the command class. Each command checks the selection, asks where
+// to write, has the Z or Object-Z writer produce the document, reports
+// success and offers to start the external tool. The three working commands
+// turn any error into at most one message.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "addin/dialogs/form_dialog.hpp"
+#include "addin/error_table.hpp"
+#include "addin/seams.hpp"
+#include "addin/settings/settings.hpp"
+#include "host/host.hpp"
+
+namespace tarn::addin {
+
+// The platform as the commands see it.
+struct Platform {
+  SaveFileDialog& saveDialog;
+  MessageBoxes& messages;
+  ProgramStarter& programs;
+  DialogWindows& windows;
+  SettingsLocation settings;
+  // Opens an address in the desktop's browser, the counterpart of "start".
+  std::string opener = "xdg-open";
+};
+
+// How a working command ended, for callers that must tell (exit codes).
+enum class Outcome { kDone, kFailed, kCancelled };
+
+class ITarn {
+ public:
+  explicit ITarn(Platform platform) : platform_(std::move(platform)) {}
+
+  std::string ZEvesPath;
+  std::string WizardUrl;
+
+  void RunAbout(const host::Application& RoseApp);
+  void RunConfiguration(const host::Application& RoseApp);
+  Outcome RunGenerator(const host::Application& RoseApp);
+  Outcome RunPropertyChecker(const host::Application& RoseApp);
+  void PropertyCheck(const host::Class& RoseClass, const std::string& RoseProperties, const std::string& fileName);
+  Outcome RunRefinementChecker(const host::Application& RoseApp);
+  void RefinementCheck(const host::Class& RoseAbstractClass, const host::Class& RoseConcreteClass,
+                       const std::string& RoseRetrieve, const std::string& fileName);
+  void OpenIni();
+  std::string ReadINI(const std::string& strsection, const std::string& strkey, const std::string& strfullpath);
+  void WriteINI(const std::string& strsection, const std::string& strkey, const std::string& strkeyvalue,
+                const std::string& strfullpath);
+
+ private:
+  std::string GetFileName();
+  void RunZEves();
+  void RunTypeChecker();
+  // Shows the command's message for the error, if any, and says how it ended.
+  Outcome Report(Command command, const Error& error);
+  // The one item selected, of the given kind; raises 1001 or 1002.
+  const host::Element& SelectedItem(const host::Application& RoseApp, const char* kind);
+
+  Platform platform_;
+  // The hidden configuration dialog that carries the save-file dialog; it
+  // is loaded on first use and kept for the life of the object.
+  std::optional<FormDialog> sharedDialog_;
+};
+
+}  // namespace tarn::addin
