@@ -31,9 +31,18 @@ void TaggedValues::Set(std::string name, std::string value) {
 Items<Parameter> MemoryOperation::OperationParameters() const {
   return View<Parameter>(parameters);
 }
-Items<Attribute> MemoryClass::ClassAttributes() const { return View<Attribute>(attributes); }
-Items<Operation> MemoryClass::ClassOperations() const { return View<Operation>(operations); }
-Items<Class> MemoryClass::Superclasses() const { return View<Class>(superclasses); }
+Items<Attribute> MemoryClass::ClassAttributes() const {
+  CheckAvailable(unavailable);
+  return View<Attribute>(attributes);
+}
+Items<Operation> MemoryClass::ClassOperations() const {
+  CheckAvailable(unavailable);
+  return View<Operation>(operations);
+}
+Items<Class> MemoryClass::Superclasses() const {
+  CheckAvailable(unavailable);
+  return View<Class>(superclasses);
+}
 Items<Class> MemoryClassDiagram::AllClasses() const { return View<Class>(classes); }
 Items<Association> MemoryClassDiagram::ClassAssociations() const {
   return View<Association>(associations);

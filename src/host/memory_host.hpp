@@ -28,6 +28,13 @@ struct TaggedValues {
   void Set(std::string name, std::string value);
 };
 
+// Raises the error of an element that a model file names but could not
+// provide (it lies in a part of the model that was not loaded), when the
+// element is used; `unavailable` is "" for every ordinary element.
+inline void CheckAvailable(const std::string& unavailable) {
+  if (!unavailable.empty()) throw Error(kFileNotFound, unavailable);
+}
+
 struct MemoryAttribute final : Attribute {
   std::string name;
   std::string type;
@@ -79,12 +86,20 @@ struct MemoryClass final : Class {
   std::deque<MemoryOperation> operations;
   std::vector<const MemoryClass*> superclasses;
   TaggedValues tags;
+  std::string unavailable;  // the error every operation raises; "" for none
 
-  std::string ElementName() const override { return name; }
+  std::string ElementName() const override {
+    CheckAvailable(unavailable);
+    return name;
+  }
   std::string TaggedValue(std::string_view tool, std::string_view key) const override {
+    CheckAvailable(unavailable);
     return tags.Find(tool, key);
   }
-  bool IsKind(std::string_view kind) const override { return kind == "Class"; }
+  bool IsKind(std::string_view kind) const override {
+    CheckAvailable(unavailable);
+    return kind == "Class";
+  }
   Items<Attribute> ClassAttributes() const override;
   Items<Operation> ClassOperations() const override;
   Items<Class> Superclasses() const override;
@@ -100,7 +115,7 @@ struct MemoryRole final : Role {
   std::string TaggedValue(std::string_view, std::string_view) const override { return {}; }
   bool IsKind(std::string_view kind) const override { return kind == "Role"; }
   const Class& RoleClass() const override { return *supplier; }
-  std::string RoleSupplierName() const override { return supplier->name; }
+  std::string RoleSupplierName() const override { return supplier->ElementName(); }
   bool RoleNavigable() const override { return navigable; }
   std::string RoleCardinality() const override { return multiplicity; }
 };
@@ -111,18 +126,35 @@ struct MemoryAssociation final : Association {
   MemoryRole first;
   MemoryRole second;
   TaggedValues tags;
+  std::string unavailable;  // the error every operation raises; "" for none
 
-  std::string ElementName() const override { return name; }
+  std::string ElementName() const override {
+    CheckAvailable(unavailable);
+    return name;
+  }
   std::string TaggedValue(std::string_view tool, std::string_view key) const override {
+    CheckAvailable(unavailable);
     return tags.Find(tool, key);
   }
-  bool IsKind(std::string_view kind) const override { return kind == "Association"; }
-  const Role& FirstRole() const override { return first; }
-  const Role& SecondRole() const override { return second; }
+  bool IsKind(std::string_view kind) const override {
+    CheckAvailable(unavailable);
+    return kind == "Association";
+  }
+  const Role& FirstRole() const override {
+    CheckAvailable(unavailable);
+    return first;
+  }
+  const Role& SecondRole() const override {
+    CheckAvailable(unavailable);
+    return second;
+  }
 };
 
 struct MemoryClassDiagram final : ClassDiagram {
   std::string name;
+  // The package that holds the diagram, qualified below the root package
+  // ("Pkg::Sub"); "" for the root package itself.
+  std::string package;
   std::vector<const MemoryClass*> classes;  // as drawn; a class may repeat
   std::vector<const MemoryAssociation*> associations;
 
@@ -149,6 +181,9 @@ struct MemoryModel final : Model {
   std::deque<MemoryClass> classes;
   std::deque<MemoryAssociation> associations;
   std::vector<const Element*> selection;
+  // The class diagrams of the packages below the root package, in package
+  // order (the root's own diagrams are those of `root`).
+  std::deque<MemoryClassDiagram> packageDiagrams;
 
   Items<Element> SelectedItems() const override { return Items<Element>(selection); }
   const Package& RootCategory() const override { return root; }

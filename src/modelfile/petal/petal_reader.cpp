@@ -1,0 +1,595 @@
+#include "modelfile/petal/petal_reader.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <set>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "common/error.hpp"
+#include "modelfile/load_error.hpp"
+#include "modelfile/petal/code_page.hpp"
+#include "modelfile/petal/petal_tree.hpp"
+#include "modelfile/petal/qualified_name.hpp"
+#include "modelfile/petal/unit_location.hpp"
+
+namespace tarn::modelfile {
+namespace {
+
+using petal::kNoNode;
+using petal::Node;
+using petal::NodeType;
+using petal::Tree;
+
+std::string ReadWholeFile(const std::string& path) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!file) RaisePlatformError(errno, "reading " + path);
+  std::string bytes;
+  if (std::fseek(file.get(), 0, SEEK_END) == 0) {
+    const long size = std::ftell(file.get());
+    if (size > 0) bytes.reserve(static_cast<std::size_t>(size));
+    std::rewind(file.get());
+  }
+  char buffer[1 << 16];
+  for (;;) {
+    const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
+    bytes.append(buffer, got);
+    if (got < sizeof buffer) break;
+  }
+  if (std::ferror(file.get())) RaisePlatformError(errno, "reading " + path);
+  return bytes;
+}
+
+struct SourceFile {
+  std::string path;
+  std::string bytes;
+  Tree tree;
+  long version = 0;
+};
+
+// A node together with the file it lies in.
+struct Located {
+  const SourceFile* file = nullptr;
+  const Node* node = nullptr;
+
+  const Tree& tree() const { return file->tree; }
+  // "FILE:LINE:COLUMN" of the node, for warnings.
+  std::string Where() const {
+    const auto [line, column] = tree().LineAndColumn(node->text_offset);
+    return file->path + ":" + std::to_string(line) + ":" + std::to_string(column);
+  }
+  [[noreturn]] void Fail(const std::string& message) const {
+    const auto [line, column] = tree().LineAndColumn(node->text_offset);
+    throw LoadError(file->path, line, column, message);
+  }
+};
+
+bool IsClassKind(std::string_view kind) {
+  return kind == "Class" || kind == "Class_Utility" || kind == "Parameterized_Class" ||
+         kind == "Instantiated_Class";
+}
+
+// The first name of an object as the host shows it: "$UNNAMED$" and digits
+// read as no name.
+std::string NameOf(const Tree& tree, const Node& object) {
+  const Node* name = tree.Name(object, 0);
+  if (!name) return {};
+  std::string text = tree.Text(*name);
+  constexpr std::string_view kUnnamed = "$UNNAMED$";
+  if (text.size() > kUnnamed.size() && text.compare(0, kUnnamed.size(), kUnnamed) == 0 &&
+      text.find_first_not_of("0123456789", kUnnamed.size()) == std::string::npos)
+    return {};
+  return text;
+}
+
+// The value of a tagged value: texts as they are, TRUE/FALSE as "True" and
+// "False", numbers as their digits, anything else (an enumeration pair, a
+// list) as "".
+std::string TagValueText(const Tree& tree, const Node& value) {
+  switch (value.type) {
+    case NodeType::kString:
+    case NodeType::kTextBlock:
+    case NodeType::kNumber:
+      return tree.Text(value);
+    case NodeType::kWrapped:
+      if (value.first_child == kNoNode) return {};
+      return tree.at(value.first_child).type == NodeType::kString ||
+                     tree.at(value.first_child).type == NodeType::kTextBlock ||
+                     tree.at(value.first_child).type == NodeType::kNumber
+                 ? tree.Text(tree.at(value.first_child))
+                 : std::string();
+    case NodeType::kIdentifier:
+      if (tree.Raw(value) == "TRUE") return "True";
+      if (tree.Raw(value) == "FALSE") return "False";
+      return std::string(tree.Raw(value));
+    default:
+      return {};
+  }
+}
+
+// Calls `visit` for every object in the list under `key` of `object`.
+template <class Visit>
+void ForEachObject(const Tree& tree, const Node& object, std::string_view key, Visit visit) {
+  const Node* list = tree.Property(object, key);
+  if (!list || list->type != NodeType::kList) return;
+  for (std::uint32_t child = list->first_child; child != kNoNode; child = tree.at(child).next_sibling)
+    if (tree.at(child).type == NodeType::kObject) visit(tree.at(child));
+}
+
+// Adds the Tarn entries of a list of tagged values (Attribute objects) that
+// `entries` does not hold yet: the first entry of a name wins.
+void AddTarnEntries(const Tree& tree, const Node* list, std::vector<host::TaggedValueEntry>& entries) {
+  if (!list || list->type != NodeType::kList) return;
+  for (std::uint32_t child = list->first_child; child != kNoNode; child = tree.at(child).next_sibling) {
+    const Node& entry = tree.at(child);
+    if (entry.type != NodeType::kObject || tree.PropertyText(entry, "tool") != host::kTool) continue;
+    std::string name = tree.PropertyText(entry, "name");
+    bool present = false;
+    for (const auto& existing : entries) present = present || existing.name == name;
+    if (present) continue;
+    const Node* value = tree.Property(entry, "value");
+    entries.push_back({std::string(host::kTool), std::move(name), value ? TagValueText(tree, *value) : ""});
+  }
+}
+
+// An element's own Tarn tagged values, then the model's defaults for the
+// names it does not set.
+void ReadTags(const Tree& tree, const Node& element, const std::vector<host::TaggedValueEntry>& defaults,
+              host::TaggedValues& tags) {
+  AddTarnEntries(tree, tree.Property(element, "attributes"), tags.entries);
+  for (const auto& entry : defaults) {
+    bool present = false;
+    for (const auto& existing : tags.entries) present = present || existing.name == entry.name;
+    if (!present) tags.entries.push_back(entry);
+  }
+}
+
+struct Defaults {
+  std::vector<host::TaggedValueEntry> for_class, for_attribute, for_operation, for_association;
+};
+
+struct Registered {
+  Located where;
+  std::string qualified;  // canonical qualified name
+};
+
+struct Diagram {
+  Located where;
+  std::string package;  // qualified below the root
+};
+
+struct Missing {
+  std::string prefix;  // canonical qualified name of the package
+  std::string file_name;
+};
+
+class Loader {
+ public:
+  Loader(const std::string& path, const PetalOptions& options,
+         const std::function<void(const std::string&)>& warn)
+      : model_path_(path), options_(options), warn_(warn) {}
+
+  PetalModel Run() {
+    result_.app = std::make_unique<host::MemoryApplication>();
+    model_ = &result_.app->model;
+    const SourceFile& main = Open(model_path_);
+    DetectEncoding(main);
+    const Node& body = main.tree.at(main.tree.body);
+    const std::string_view kind = main.tree.Raw(body);
+    const Node* root = nullptr;
+    if (kind == "Design") {
+      root = main.tree.Property(body, "root_category");
+      if (!root || root->type != NodeType::kObject)
+        Located{&main, &body}.Fail("the model has no root_category");
+      ReadDefaults(main.tree, body);
+    } else if (kind == "Class_Category") {
+      root = &body;
+    } else {
+      Located{&main, &body}.Fail("expected a Design or a Class_Category, not " +
+                      std::string(kind));
+    }
+    model_->root.name = NameOf(main.tree, *root);
+    Walk(Located{&main, root}, true);
+    if (kind == "Design") {
+      const Node* use_cases = main.tree.Property(body, "root_usecase_package");
+      if (use_cases && use_cases->type == NodeType::kObject) Walk(Located{&main, use_cases}, false);
+    }
+    for (const Registered& item : logical_classes_) ClassFor(item.where);
+    for (const Registered& item : logical_associations_) AssociationFor(item);
+    FillSuperclasses();
+    for (const Diagram& diagram : diagrams_) ReadDiagram(diagram);
+    FillSuperclasses();
+    return std::move(result_);
+  }
+
+ private:
+  const SourceFile& Open(const std::string& path) {
+    SourceFile& file = files_.emplace_back();
+    file.path = path;
+    file.bytes = ReadWholeFile(path);
+    file.tree = petal::Parse(path, file.bytes);
+    const Node& header = file.tree.at(file.tree.header);
+    const std::string version = file.tree.PropertyText(header, "version");
+    file.version = version.empty() ? 0 : std::strtol(version.c_str(), nullptr, 10);
+    return file;
+  }
+
+  void DetectEncoding(const SourceFile& main) {
+    const Tree& tree = main.tree;
+    if (tree.valid_utf8 && tree.has_multibyte) {
+      model_->encoding = "utf-8";
+      return;
+    }
+    const std::string char_set = tree.PropertyText(tree.at(tree.header), "charSet");
+    const long number = char_set.empty() ? 0 : std::strtol(char_set.c_str(), nullptr, 10);
+    std::string code_page = petal::CodePageOfCharSet(number);
+    if (code_page.empty()) {
+      warn_(main.path + ": warning: unknown charSet " + char_set + ", reading the texts as windows-1252");
+      code_page = "windows-1252";
+    }
+    model_->encoding = code_page;
+  }
+
+  void ReadDefaults(const Tree& tree, const Node& design) {
+    const Node* properties = tree.Property(design, "properties");
+    if (!properties || properties->type != NodeType::kObject) return;
+    ForEachObject(tree, *properties, "attributes", [&](const Node& set) {
+      if (tree.PropertyText(set, "tool") != host::kTool) return;
+      const std::string name = tree.PropertyText(set, "name");
+      std::vector<host::TaggedValueEntry>* target = nullptr;
+      if (name == "default__Class") target = &defaults_.for_class;
+      if (name == "default__Attribute") target = &defaults_.for_attribute;
+      if (name == "default__Operation") target = &defaults_.for_operation;
+      if (name == "default__Association") target = &defaults_.for_association;
+      if (!target) return;
+      AddTarnEntries(tree, tree.Property(set, "value"), *target);
+    });
+  }
+
+  // Walks a package and everything below it, loading units on the way.
+  void Walk(Located root, bool logical) {
+    struct Pending {
+      Located where;
+      std::string qualified;  // canonical qualified name of the package
+      std::string below_root;
+    };
+    std::vector<Pending> stack;
+    stack.push_back({root, petal::EscapeColons(NameOf(root.tree(), *root.node)), ""});
+    while (!stack.empty()) {
+      Pending package = std::move(stack.back());
+      stack.pop_back();
+      const Tree* tree = &package.where.tree();
+      const Node* node = package.where.node;
+      const Node* loaded = tree->Property(*node, "is_loaded");
+      if (loaded && loaded->type == NodeType::kIdentifier && tree->Raw(*loaded) == "FALSE" &&
+          tree->Property(*node, "file_name")) {
+        const Located unit = LoadUnit(package.where, package.qualified);
+        if (!unit.node) continue;
+        package.where = unit;
+        tree = &unit.tree();
+        node = unit.node;
+      }
+      AddOther(package.where);
+      std::vector<Pending> nested;
+      ForEachObject(*tree, *node, "logical_models", [&](const Node& item) {
+        const Located where{package.where.file, &item};
+        const std::string_view kind = tree->Raw(item);
+        if (IsClassKind(kind)) {
+          RegisterClass(where, package.qualified, logical);
+        } else if (kind == "Association") {
+          RegisterAssociation(where, package.qualified, logical);
+        } else if (kind == "Class_Category") {
+          const std::string name = petal::EscapeColons(NameOf(*tree, item));
+          nested.push_back({where, package.qualified + "::" + name,
+                            package.below_root.empty() ? name : package.below_root + "::" + name});
+        } else {
+          AddOther(where);
+        }
+      });
+      ForEachObject(*tree, *node, "logical_presentations", [&](const Node& item) {
+        const Located where{package.where.file, &item};
+        if (logical && tree->Raw(item) == "ClassDiagram")
+          diagrams_.push_back({where, package.below_root});
+        else
+          AddOther(where);
+      });
+      for (auto it = nested.rbegin(); it != nested.rend(); ++it) stack.push_back(std::move(*it));
+    }
+  }
+
+  // Loads the unit that the stub `stub` stands for; a null node when it is
+  // missing.
+  Located LoadUnit(Located stub, const std::string& qualified) {
+    const Tree& tree = stub.tree();
+    const std::string file_name = tree.PropertyText(*stub.node, "file_name");
+    const std::string quid = tree.PropertyText(*stub.node, "quid");
+    const petal::UnitLocation location =
+        petal::LocateUnit(file_name, stub.file->path, model_path_, options_.pathMap);
+    std::string problem;
+    if (location.found.empty()) {
+      problem = "not found; looked for";
+      for (std::size_t i = 0; i < location.looked.size(); ++i)
+        problem += (i ? ", " : " ") + location.looked[i];
+    } else if (!loaded_units_.insert(quid + "\n" + location.found).second) {
+      problem = "is already loaded from " + location.found;
+    } else {
+      const SourceFile& unit = Open(location.found);
+      const Node& body = unit.tree.at(unit.tree.body);
+      if (unit.tree.Raw(body) != "Class_Category")
+        problem = location.found + " holds no package";
+      else if (unit.tree.PropertyText(body, "quid") != quid)
+        problem = location.found + " holds another package (quid " + unit.tree.PropertyText(body, "quid") +
+                  ", not " + quid + ")";
+      else
+        return Located{&unit, &body};
+    }
+    warn_(stub.Where() + ": warning: unit \"" + file_name + "\" of package " + qualified + " " + problem +
+          "; the package is not loaded");
+    result_.missingUnits.push_back({qualified, file_name});
+    missing_.push_back({qualified, file_name});
+    return {};
+  }
+
+  void AddOther(Located where) {
+    const std::string quid = where.tree().PropertyText(*where.node, "quid");
+    if (quid.empty()) return;
+    PetalElement& element = result_.otherElements.emplace_back();
+    element.name = NameOf(where.tree(), *where.node);
+    element.kind = std::string(where.tree().Raw(*where.node));
+    result_.items.push_back({quid, "", "", &element});
+  }
+
+  void RegisterClass(Located where, const std::string& package, bool logical) {
+    const Tree& tree = where.tree();
+    const std::string qualified = package + "::" + petal::EscapeColons(NameOf(tree, *where.node));
+    const std::string quid = tree.PropertyText(*where.node, "quid");
+    if (!quid.empty()) classes_by_quid_.emplace(quid, where);
+    classes_by_name_.emplace(qualified, where);
+    simple_names_.emplace(NameOf(tree, *where.node), where);
+    qualified_of_.emplace(where.node, qualified);
+    if (logical) logical_classes_.push_back({where, qualified});
+    ForEachObject(tree, *where.node, "nestedClasses", [&](const Node& nested) {
+      if (IsClassKind(tree.Raw(nested))) RegisterClass(Located{where.file, &nested}, qualified, logical);
+    });
+  }
+
+  void RegisterAssociation(Located where, const std::string& package, bool logical) {
+    const Tree& tree = where.tree();
+    const std::string quid = tree.PropertyText(*where.node, "quid");
+    Registered item{where, package + "::" + petal::EscapeColons(NameOf(tree, *where.node))};
+    if (!quid.empty()) associations_by_quid_.emplace(quid, item);
+    if (logical) logical_associations_.push_back(std::move(item));
+  }
+
+  const Missing* MissingUnitOf(const std::string& qualified) const {
+    for (const Missing& unit : missing_)
+      if (qualified.size() > unit.prefix.size() + 2 && qualified.compare(0, unit.prefix.size(), unit.prefix) == 0 &&
+          qualified.compare(unit.prefix.size(), 2, "::") == 0)
+        return &unit;
+    return nullptr;
+  }
+
+  host::MemoryClass* ClassFor(Located where) {
+    const auto known = converted_.find(where.node);
+    if (known != converted_.end()) return known->second;
+    const Tree& tree = where.tree();
+    const Node& node = *where.node;
+    host::MemoryClass& cls = model_->classes.emplace_back();
+    converted_.emplace(&node, &cls);
+    cls.id = tree.PropertyText(node, "quid");
+    cls.name = NameOf(tree, node);
+    ForEachObject(tree, node, "class_attributes", [&](const Node& item) {
+      host::MemoryAttribute& attribute = cls.attributes.emplace_back();
+      attribute.name = NameOf(tree, item);
+      attribute.type = tree.PropertyText(item, "type");
+      attribute.initial = tree.PropertyText(item, "initv");
+      ReadTags(tree, item, defaults_.for_attribute, attribute.tags);
+    });
+    ForEachObject(tree, node, "operations", [&](const Node& item) {
+      host::MemoryOperation& operation = cls.operations.emplace_back();
+      operation.name = NameOf(tree, item);
+      operation.result = tree.PropertyText(item, "result");
+      operation.pre = ConditionText(tree, item, "pre_condition");
+      operation.post = ConditionText(tree, item, "post_condition");
+      ForEachObject(tree, item, "parameters", [&](const Node& parameter_node) {
+        host::MemoryParameter& parameter = operation.parameters.emplace_back();
+        parameter.name = NameOf(tree, parameter_node);
+        parameter.type = tree.PropertyText(parameter_node, "type");
+      });
+      ReadTags(tree, item, defaults_.for_operation, operation.tags);
+    });
+    ReadTags(tree, node, defaults_.for_class, cls.tags);
+    pending_superclasses_.push_back({&cls, where});
+    const auto qualified = qualified_of_.find(&node);
+    if (!cls.id.empty())
+      result_.items.push_back({cls.id, qualified == qualified_of_.end() ? "" : qualified->second, cls.name, &cls});
+    return &cls;
+  }
+
+  static std::string ConditionText(const Tree& tree, const Node& operation, std::string_view key) {
+    const Node* condition = tree.Property(operation, key);
+    if (!condition) return {};
+    if (condition->type == NodeType::kObject) return tree.PropertyText(*condition, "PDL");
+    return tree.Text(*condition);
+  }
+
+  // Superclasses are filled after the classes exist, so that a chain of
+  // generalisations never nests calls.
+  void FillSuperclasses() {
+    while (!pending_superclasses_.empty()) {
+      const auto [cls, where] = pending_superclasses_.back();
+      pending_superclasses_.pop_back();
+      ForEachObject(where.tree(), *where.node, "superclasses", [&](const Node& relation) {
+        cls->superclasses.push_back(ClassReferredBy(Located{where.file, &relation}));
+      });
+    }
+  }
+
+  // The class that a superclass or a role names by `quidu`, or by its
+  // `supplier` name.
+  const host::MemoryClass* ClassReferredBy(Located reference) {
+    const Tree& tree = reference.tree();
+    const std::string quidu = tree.PropertyText(*reference.node, "quidu");
+    if (!quidu.empty()) {
+      const auto found = classes_by_quid_.find(quidu);
+      if (found != classes_by_quid_.end()) return ClassFor(found->second);
+    }
+    const std::string supplier = tree.PropertyText(*reference.node, "supplier");
+    return ClassNamed(supplier, reference.file->version == 40);
+  }
+
+  const host::MemoryClass* ClassNamed(const std::string& reference, bool simple_names) {
+    const std::vector<std::string> segments = petal::SplitQualifiedName(reference);
+    const std::string canonical = petal::JoinQualifiedName(segments);
+    const std::string simple = segments.empty() ? std::string() : segments.back();
+    if (simple_names) {
+      const auto found = simple_names_.find(simple);
+      if (found != simple_names_.end()) return ClassFor(found->second);
+    } else {
+      const auto found = classes_by_name_.find(canonical);
+      if (found != classes_by_name_.end()) return ClassFor(found->second);
+    }
+    const auto known = stand_ins_.find(canonical);
+    if (known != stand_ins_.end()) return known->second;
+    host::MemoryClass& cls = model_->classes.emplace_back();
+    cls.id = canonical;
+    cls.name = simple;
+    if (const Missing* unit = MissingUnitOf(canonical)) cls.unavailable = UnavailableMessage(canonical, *unit);
+    stand_ins_.emplace(canonical, &cls);
+    return &cls;
+  }
+
+  static std::string UnavailableMessage(const std::string& qualified, const Missing& unit) {
+    return qualified + " lies in the unit \"" + unit.file_name + "\" (package " + unit.prefix +
+           "), which was not loaded";
+  }
+
+  host::MemoryAssociation* AssociationFor(const Registered& item) {
+    const auto known = converted_associations_.find(item.where.node);
+    if (known != converted_associations_.end()) return known->second;
+    const Tree& tree = item.where.tree();
+    const Node& node = *item.where.node;
+    host::MemoryAssociation& association = model_->associations.emplace_back();
+    converted_associations_.emplace(&node, &association);
+    association.id = tree.PropertyText(node, "quid");
+    association.name = NameOf(tree, node);
+    ReadTags(tree, node, defaults_.for_association, association.tags);
+    std::vector<const Node*> roles;
+    ForEachObject(tree, node, "roles", [&](const Node& role) { roles.push_back(&role); });
+    if (roles.size() != 2)
+      item.where.Fail("association " + item.qualified + " has " +
+                      std::to_string(roles.size()) + " roles, not two");
+    ReadRole(Located{item.where.file, roles[0]}, association.first);
+    ReadRole(Located{item.where.file, roles[1]}, association.second);
+    if (!association.id.empty())
+      result_.items.push_back({association.id, item.qualified, association.name, &association});
+    return &association;
+  }
+
+  void ReadRole(Located where, host::MemoryRole& role) {
+    const Tree& tree = where.tree();
+    role.name = NameOf(tree, *where.node);
+    role.supplier = ClassReferredBy(where);
+    role.multiplicity = tree.PropertyText(*where.node, "client_cardinality");
+    role.navigable = tree.IsTrue(*where.node, "is_navigable");
+  }
+
+  void ReadDiagram(const Diagram& diagram) {
+    const Tree& tree = diagram.where.tree();
+    host::MemoryClassDiagram& target = diagram.package.empty() ? model_->root.diagrams.emplace_back()
+                                                               : model_->packageDiagrams.emplace_back();
+    target.name = NameOf(tree, *diagram.where.node);
+    target.package = diagram.package;
+    std::unordered_set<const void*> shown;
+    ForEachObject(tree, *diagram.where.node, "items", [&](const Node& view) {
+      const std::string_view kind = tree.Raw(view);
+      if (kind == "ClassView") {
+        const host::MemoryClass* cls = ClassOfView(Located{diagram.where.file, &view}, target.name);
+        if (shown.insert(cls).second) target.classes.push_back(cls);
+      } else if (kind == "AssociationViewNew") {
+        const host::MemoryAssociation* association =
+            AssociationOfView(Located{diagram.where.file, &view}, target.name);
+        if (shown.insert(association).second) target.associations.push_back(association);
+      }
+    });
+  }
+
+  // The class a ClassView shows. A class that is not in the loaded model
+  // stands in as an element whose use is an error naming the diagram.
+  const host::MemoryClass* ClassOfView(Located view, const std::string& diagram) {
+    const Tree& tree = view.tree();
+    const std::string quidu = tree.PropertyText(*view.node, "quidu");
+    const auto found = classes_by_quid_.find(quidu);
+    if (found != classes_by_quid_.end()) return ClassFor(found->second);
+    const Node* name = tree.Name(*view.node, 1);
+    const std::string qualified = name ? tree.Text(*name) : std::string();
+    const std::vector<std::string> segments = petal::SplitQualifiedName(qualified);
+    const std::string canonical = petal::JoinQualifiedName(segments);
+    if (MissingUnitOf(canonical) || (quidu.empty() && classes_by_name_.count(canonical)))
+      return ClassNamed(qualified, false);
+    const std::string id = quidu.empty() ? canonical : quidu;
+    const auto known = stand_ins_.find(id);
+    if (known != stand_ins_.end()) return known->second;
+    host::MemoryClass& cls = model_->classes.emplace_back();
+    cls.id = id;
+    cls.name = segments.back();
+    cls.unavailable = "class diagram \"" + diagram + "\" shows the class " + canonical + " (quid " + quidu +
+                      "), which is not in the loaded model";
+    stand_ins_.emplace(id, &cls);
+    return &cls;
+  }
+
+  // The association an AssociationViewNew shows; one that is not in the
+  // loaded model stands in like a missing class. Association views name no
+  // package, so such an association may lie in any unit that was not loaded.
+  const host::MemoryAssociation* AssociationOfView(Located view, const std::string& diagram) {
+    const std::string quidu = view.tree().PropertyText(*view.node, "quidu");
+    const auto found = associations_by_quid_.find(quidu);
+    if (found != associations_by_quid_.end()) return AssociationFor(found->second);
+    const auto known = stand_in_associations_.find(quidu);
+    if (known != stand_in_associations_.end()) return known->second;
+    host::MemoryAssociation& association = model_->associations.emplace_back();
+    association.id = quidu;
+    association.name = NameOf(view.tree(), *view.node);
+    association.unavailable = "class diagram \"" + diagram + "\" shows the association " + quidu +
+                              ", which is not in the loaded model";
+    if (!missing_.empty())
+      association.unavailable += "; it may lie in the unit \"" + missing_.front().file_name + "\", which was not loaded";
+    stand_in_associations_.emplace(quidu, &association);
+    return &association;
+  }
+
+  const std::string model_path_;
+  const PetalOptions& options_;
+  const std::function<void(const std::string&)>& warn_;
+  PetalModel result_;
+  host::MemoryModel* model_ = nullptr;
+  std::deque<SourceFile> files_;
+  Defaults defaults_;
+  std::unordered_map<std::string, Located> classes_by_quid_;
+  std::unordered_map<std::string, Located> classes_by_name_;
+  std::unordered_map<std::string, Located> simple_names_;
+  std::unordered_map<const Node*, std::string> qualified_of_;
+  std::unordered_map<std::string, Registered> associations_by_quid_;
+  std::vector<Registered> logical_classes_;
+  std::vector<Registered> logical_associations_;
+  std::vector<Diagram> diagrams_;
+  std::vector<Missing> missing_;
+  std::set<std::string> loaded_units_;
+  std::unordered_map<const Node*, host::MemoryClass*> converted_;
+  std::unordered_map<const Node*, host::MemoryAssociation*> converted_associations_;
+  std::unordered_map<std::string, host::MemoryClass*> stand_ins_;
+  std::unordered_map<std::string, host::MemoryAssociation*> stand_in_associations_;
+  std::vector<std::pair<host::MemoryClass*, Located>> pending_superclasses_;
+};
+
+}  // namespace
+
+PetalModel LoadPetalModel(const std::string& path, const PetalOptions& options,
+                          const std::function<void(const std::string&)>& warn) {
+  return Loader(path, options, warn).Run();
+}
+
+}  // namespace tarn::modelfile
