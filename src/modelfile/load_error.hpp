@@ -1,0 +1,33 @@
+// A problem found in a model file, reported with the place it was found.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace tarn::modelfile {
+
+// what() is "FILE:LINE:COLUMN: message"; LINE and COLUMN count from 1, and
+// COLUMN counts bytes from the start of the line.
+class LoadError : public std::runtime_error {
+ public:
+  LoadError(const std::string& file, int line, int column, const std::string& message)
+      : std::runtime_error(file + ":" + std::to_string(line) + ":" + std::to_string(column) +
+                           ": " + message),
+        file_(file),
+        line_(line),
+        column_(column),
+        message_(message) {}
+
+  const std::string& File() const { return file_; }
+  int Line() const { return line_; }
+  int Column() const { return column_; }
+  const std::string& Message() const { return message_; }
+
+ private:
+  std::string file_;
+  int line_;
+  int column_;
+  std::string message_;
+};
+
+}  // namespace tarn::modelfile

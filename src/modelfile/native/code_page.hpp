@@ -1,0 +1,49 @@
+// Converting texts between the UTF-8 of a model file and the model's code
+// page with the platform's converter (iconv).
+#pragma once
+
+#include <iconv.h>
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace tarn::modelfile::native {
+
+struct Conversion {
+  std::string bytes;
+  // Where the input stopped converting: the offset of a character the target
+  // cannot hold or of bytes that are not a character of the source;
+  // std::string_view::npos when the whole input converted.
+  std::size_t failed_at = std::string_view::npos;
+
+  bool Succeeded() const { return failed_at == std::string_view::npos; }
+};
+
+class CodePage {
+ public:
+  // The code page of that name, or null when the platform does not know it.
+  // Converter options ("//TRANSLIT", "//IGNORE") are not names: they would
+  // change texts silently.
+  static std::unique_ptr<CodePage> Open(const std::string& name);
+
+  ~CodePage();
+  CodePage(const CodePage&) = delete;
+  CodePage& operator=(const CodePage&) = delete;
+
+  // True when tab, CR, LF and the printable ASCII characters are single
+  // bytes of the same value, as the rest of the system expects of a text.
+  bool KeepsAscii();
+
+  Conversion FromUtf8(std::string_view utf8);
+  Conversion ToUtf8(std::string_view bytes);
+
+ private:
+  CodePage(iconv_t from_utf8, iconv_t to_utf8) : from_utf8_(from_utf8), to_utf8_(to_utf8) {}
+
+  iconv_t from_utf8_;
+  iconv_t to_utf8_;
+};
+
+}  // namespace tarn::modelfile::native

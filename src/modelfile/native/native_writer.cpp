@@ -1,0 +1,212 @@
+#include "modelfile/native/native_writer.hpp"
+
+#include <cstdio>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "common/error.hpp"
+#include "modelfile/native/code_page.hpp"
+#include "modelfile/native/utf8.hpp"
+
+namespace tarn::modelfile {
+namespace {
+
+constexpr std::string_view kDefaultEncoding = "windows-1252";
+
+[[noreturn]] void Fail(const std::string& message) {
+  throw Error(kInvalidCall, "Cannot write the model: " + message);
+}
+
+// A double-quoted YAML scalar that states the UTF-8 text exactly. Line
+// breaks, tabs and every character that YAML does not allow unescaped, or
+// might take for a line break or a byte order mark, are escaped.
+std::string Quote(std::string_view utf8) {
+  std::string quoted = "\"";
+  for (std::size_t offset = 0; offset < utf8.size();) {
+    const std::size_t length = native::Utf8SequenceLength(utf8, offset);
+    const char32_t code = native::DecodeUtf8(utf8, offset);
+    char escape[16] = "";
+    switch (code) {
+      case U'"':
+        quoted += "\\\"";
+        break;
+      case U'\\':
+        quoted += "\\\\";
+        break;
+      case U'\r':
+        quoted += "\\r";
+        break;
+      case U'\n':
+        quoted += "\\n";
+        break;
+      case U'\t':
+        quoted += "\\t";
+        break;
+      default:
+        if (code < 0x20 || (code >= 0x7F && code <= 0x9F)) {
+          std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned>(code));
+          quoted += escape;
+        } else if (code == 0x2028 || code == 0x2029 || code == 0xFEFF || code == 0xFFFE ||
+                   code == 0xFFFF) {
+          std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(code));
+          quoted += escape;
+        } else {
+          quoted.append(utf8.substr(offset, length));
+        }
+    }
+    offset += length;
+  }
+  return quoted + "\"";
+}
+
+class Writer {
+ public:
+  explicit Writer(const host::MemoryModel& model) : model_(model) {
+    encoding_ = model.encoding.empty() ? std::string(kDefaultEncoding) : model.encoding;
+    code_page_ = native::CodePage::Open(encoding_);
+    if (code_page_ == nullptr || !code_page_->KeepsAscii())
+      Fail("unknown encoding \"" + encoding_ + "\"");
+    AssignIds();
+  }
+
+  std::string Write() {
+    out_ = "tarn-model: 1\ntext: exact\nencoding: " + Quote(encoding_) + "\n";
+    if (!model_.selection.empty()) out_ += "selection: " + IdList(model_.selection) + "\n";
+    out_ += model_.root.diagrams.empty() ? "diagrams: []\n" : "diagrams:\n";
+    for (const host::MemoryClassDiagram& diagram : model_.root.diagrams) {
+      out_ += "  - name: " + Text(diagram.name) + "\n";
+      out_ += "    classes: " + IdList(diagram.classes) + "\n";
+      out_ += "    associations: " + IdList(diagram.associations) + "\n";
+    }
+    out_ += model_.classes.empty() ? "classes: []\n" : "classes:\n";
+    for (const host::MemoryClass& model_class : model_.classes) WriteClass(model_class);
+    out_ += model_.associations.empty() ? "associations: []\n" : "associations:\n";
+    for (const host::MemoryAssociation& association : model_.associations)
+      WriteAssociation(association);
+    return std::move(out_);
+  }
+
+ private:
+  // Keeps every id that is usable, then invents one for each of the others.
+  void AssignIds() {
+    std::unordered_set<std::string> used;
+    std::vector<std::pair<const host::Element*, std::string>> unnamed;
+    const auto keep = [&](const host::Element* element, const std::string& id,
+                          std::string invented) {
+      if (!id.empty() && native::FindInvalidUtf8(id) == std::string_view::npos &&
+          used.insert(id).second)
+        ids_[element] = id;
+      else
+        unnamed.emplace_back(element, std::move(invented));
+    };
+    std::size_t position = 0;
+    for (const host::MemoryClass& model_class : model_.classes)
+      keep(&model_class, model_class.id, "class-" + std::to_string(++position));
+    position = 0;
+    for (const host::MemoryAssociation& association : model_.associations)
+      keep(&association, association.id, "association-" + std::to_string(++position));
+    for (auto& [element, invented] : unnamed) {
+      std::string id = invented;
+      for (int suffix = 2; !used.insert(id).second; ++suffix)
+        id = invented + "-" + std::to_string(suffix);
+      ids_[element] = id;
+    }
+  }
+
+  std::string Id(const host::Element* element) const {
+    const auto found = ids_.find(element);
+    if (found == ids_.end()) Fail("a link leads to a class or association outside the model");
+    return Quote(found->second);
+  }
+
+  template <class Record>
+  std::string IdList(const std::vector<const Record*>& elements) const {
+    std::string list = "[";
+    for (const Record* element : elements) {
+      if (list.size() > 1) list += ", ";
+      list += Id(element);
+    }
+    return list + "]";
+  }
+
+  // A text of the model, from its code page.
+  std::string Text(std::string_view bytes) const {
+    native::Conversion converted = code_page_->ToUtf8(bytes);
+    if (!converted.Succeeded()) {
+      char byte[8];
+      std::snprintf(byte, sizeof byte, "0x%02X",
+                    static_cast<unsigned>(static_cast<unsigned char>(bytes[converted.failed_at])));
+      Fail("a text holds the byte " + std::string(byte) + ", which does not begin a character of " +
+           encoding_);
+    }
+    return Quote(converted.bytes);
+  }
+
+  // Tarn's tagged values, the first of each name as the host finds it.
+  void WriteTags(const host::TaggedValues& tags, const std::string& indent) {
+    std::unordered_set<std::string> written;
+    for (const host::TaggedValueEntry& entry : tags.entries) {
+      if (entry.tool != host::kTool || !written.insert(entry.name).second) continue;
+      if (written.size() == 1) out_ += indent + "tags:\n";
+      out_ += indent + "  " + Text(entry.name) + ": " + Text(entry.value) + "\n";
+    }
+  }
+
+  void WriteClass(const host::MemoryClass& model_class) {
+    out_ += "  - id: " + Id(&model_class) + "\n";
+    out_ += "    name: " + Text(model_class.name) + "\n";
+    if (!model_class.superclasses.empty())
+      out_ += "    superclasses: " + IdList(model_class.superclasses) + "\n";
+    WriteTags(model_class.tags, "    ");
+    if (!model_class.attributes.empty()) out_ += "    attributes:\n";
+    for (const host::MemoryAttribute& attribute : model_class.attributes) {
+      out_ += "      - name: " + Text(attribute.name) + "\n";
+      out_ += "        type: " + Text(attribute.type) + "\n";
+      out_ += "        initial: " + Text(attribute.initial) + "\n";
+      WriteTags(attribute.tags, "        ");
+    }
+    if (!model_class.operations.empty()) out_ += "    operations:\n";
+    for (const host::MemoryOperation& operation : model_class.operations) {
+      out_ += "      - name: " + Text(operation.name) + "\n";
+      if (!operation.parameters.empty()) out_ += "        parameters:\n";
+      for (const host::MemoryParameter& parameter : operation.parameters) {
+        out_ += "          - name: " + Text(parameter.name) + "\n";
+        out_ += "            type: " + Text(parameter.type) + "\n";
+      }
+      out_ += "        return: " + Text(operation.result) + "\n";
+      out_ += "        pre: " + Text(operation.pre) + "\n";
+      out_ += "        post: " + Text(operation.post) + "\n";
+      WriteTags(operation.tags, "        ");
+    }
+  }
+
+  void WriteRole(const host::MemoryRole& role) {
+    if (role.supplier == nullptr) Fail("a role has no class");
+    out_ += "      - name: " + Text(role.name) + "\n";
+    out_ += "        class: " + Id(role.supplier) + "\n";
+    out_ += "        multiplicity: " + Text(role.multiplicity) + "\n";
+    out_ += std::string("        navigable: ") + (role.navigable ? "true" : "false") + "\n";
+  }
+
+  void WriteAssociation(const host::MemoryAssociation& association) {
+    out_ += "  - id: " + Id(&association) + "\n";
+    out_ += "    name: " + Text(association.name) + "\n";
+    out_ += "    roles:\n";
+    WriteRole(association.first);
+    WriteRole(association.second);
+    WriteTags(association.tags, "    ");
+  }
+
+  const host::MemoryModel& model_;
+  std::string encoding_;
+  std::unique_ptr<native::CodePage> code_page_;
+  std::unordered_map<const host::Element*, std::string> ids_;
+  std::string out_;
+};
+
+}  // namespace
+
+std::string WriteNativeModel(const host::MemoryModel& model) { return Writer(model).Write(); }
+
+}  // namespace tarn::modelfile

@@ -1,0 +1,19 @@
+// Writing the in-memory model host as a native model file (YAML).
+#pragma once
+
+#include <string>
+
+#include "host/memory_host.hpp"
+
+namespace tarn::modelfile {
+
+// The model as the host sees it, as a native model file with `text: exact`:
+// every text double-quoted with escapes so that it reads back to the same
+// bytes, converted from the model's code page to UTF-8. Classes and
+// associations keep their ids; one without a usable id (empty, repeated or
+// not UTF-8) gets a new one such as "class-3". Raises tarn::Error
+// (kInvalidCall) when a text is not valid in the model's code page or a link
+// leads outside the model.
+std::string WriteNativeModel(const host::MemoryModel& model);
+
+}  // namespace tarn::modelfile
