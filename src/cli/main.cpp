@@ -1,0 +1,202 @@
+// The tarn program: loads a model file into the model host, applies the
+// selection and runs one command of ITarn, as the modelling tool's menu
+// entries do.
+#include <CLI/CLI.hpp>
+
+#include <cstdlib>
+#include <iostream>
+
+#include "addin/i_tarn.hpp"
+#include "cli/model_loading.hpp"
+#include "cli/program_starter.hpp"
+#include "cli/terminal.hpp"
+#include "modelfile/load_error.hpp"
+#include "modelfile/native/native_writer.hpp"
+
+namespace tarn::cli {
+namespace {
+
+enum ExitCode { kSuccess = 0, kErrorShown = 1, kUsage = 2, kCancelledCode = 3 };
+
+constexpr const char* kFooter = R"(Exit codes:
+  0  success (also when the offer to start a tool is answered No)
+  1  an error message was shown (bad model file, failed check, failed write)
+  2  usage error (unknown option, missing -o without a terminal, unknown --select id)
+  3  cancelled (the file name prompt was left empty)
+
+Environment:
+  TARN_SETTINGS  the settings file (default: $XDG_CONFIG_HOME/tarn/Tarn.ini or ~/.config/tarn/Tarn.ini)
+  TARN_OPENER    the program that opens the Wizard address (default: xdg-open)
+  TARN_PROMPT=1  show prompts even when standard input is not a terminal)";
+
+struct Options {
+  std::string settings;
+  std::string model;
+  std::vector<std::string> select;
+  std::vector<std::string> pathMap;
+  TerminalAnswers answers;
+  bool run = false;
+  bool noRun = false;
+};
+
+addin::SettingsLocation Settings(const Options& options) {
+  return addin::SettingsLocation(options.settings.empty() ? addin::DefaultSettingsFile()
+                                                          : std::filesystem::path(options.settings));
+}
+
+std::string Opener() {
+  const char* opener = std::getenv("TARN_OPENER");
+  return opener != nullptr && *opener != '\0' ? opener : "xdg-open";
+}
+
+LoadOptions ToLoadOptions(const Options& options) {
+  LoadOptions load;
+  for (const auto& mapping : options.pathMap) {
+    const auto equals = mapping.find('=');
+    if (equals == std::string::npos || equals == 0)
+      throw UsageError("--path-map " + mapping + ": expected SYMBOL=DIR");
+    load.pathMap[mapping.substr(0, equals)] = mapping.substr(equals + 1);
+  }
+  return load;
+}
+
+int ExitCodeOf(addin::Outcome outcome) {
+  switch (outcome) {
+    case addin::Outcome::kDone:
+      return kSuccess;
+    case addin::Outcome::kFailed:
+      return kErrorShown;
+    case addin::Outcome::kCancelled:
+      return kCancelledCode;
+  }
+  return kErrorShown;
+}
+
+// Runs one of the working commands on the loaded model.
+int RunCommand(const std::string& command, Options options) {
+  if (options.run) options.answers.run = true;
+  if (options.noRun) options.answers.run = false;
+  const bool prompts = PromptsAllowed();
+  if (!options.answers.output && !prompts)
+    throw UsageError("no output file: give -o FILE (there is no terminal to ask for a file name)");
+
+  auto model = LoadedModel::Load(options.model, ToLoadOptions(options));
+  if (!options.select.empty()) model.Select(options.select);
+
+  Terminal terminal(options.answers, prompts, std::cin, std::cout, std::cerr);
+  PosixProgramStarter starter;
+  addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, Settings(options), Opener()});
+  if (command == "property-check") return ExitCodeOf(tarn.RunPropertyChecker(model.App()));
+  if (command == "refinement-check") return ExitCodeOf(tarn.RunRefinementChecker(model.App()));
+  return ExitCodeOf(tarn.RunGenerator(model.App()));
+}
+
+int RunConfig(const Options& options) {
+  Terminal terminal(options.answers, PromptsAllowed(), std::cin, std::cout, std::cerr);
+  PosixProgramStarter starter;
+  const auto location = Settings(options);
+  addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, location, Opener()});
+  tarn.RunConfiguration(host::MemoryApplication());
+  tarn.OpenIni();
+  std::cout << "Settings file: " << location.Resolve(addin::kSettingsFile).string() << "\n"
+            << "Z/EVES command line (ZEvesPath): " << tarn.ZEvesPath << "\n"
+            << "Wizard address (WizardUrl): " << tarn.WizardUrl << "\n";
+  return kSuccess;
+}
+
+int RunAbout(const Options& options) {
+  Terminal terminal(options.answers, false, std::cin, std::cout, std::cerr);
+  PosixProgramStarter starter;
+  addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, Settings(options), Opener()});
+  tarn.RunAbout(host::MemoryApplication());
+  return kSuccess;
+}
+
+int RunDump(const Options& options) {
+  const auto model = LoadedModel::Load(options.model, ToLoadOptions(options));
+  std::cout << modelfile::WriteNativeModel(model.Model());
+  return kSuccess;
+}
+
+void AddModelCommandOptions(CLI::App& command, Options& options, bool selects) {
+  command.add_option("MODEL", options.model, "the model file: native YAML, or Rose petal (.mdl, .cat)")
+      ->required();
+  if (selects)
+    command.add_option("--select", options.select,
+                       "select this class or association instead of the model file's selection "
+                       "(an id of the model file; repeatable)")
+        ->type_name("ID")
+        ->allow_extra_args(false);
+  command.add_option("-o,--output", options.answers.output,
+                     "write the document to FILE (without it, a prompt asks on a terminal)")
+      ->type_name("FILE");
+  auto* run = command.add_flag("--run", options.run, "start the external tool after writing, without asking");
+  auto* noRun = command.add_flag("--no-run", options.noRun, "do not start the external tool, without asking");
+  run->excludes(noRun);
+  command.add_option("--path-map", options.pathMap,
+                     "SYMBOL=DIR: the folder a $SYMBOL in a Rose unit's file name stands for (repeatable)")
+      ->type_name("SYMBOL=DIR")
+      ->allow_extra_args(false);
+}
+
+int Main(int argc, char** argv) {
+  CLI::App app("Tarn translates UML class models annotated with Z and Object-Z into formal specifications.",
+               "tarn");
+  app.footer(kFooter);
+  app.set_version_flag("--version", "tarn 1.0.0");
+  app.require_subcommand(1);
+  Options options;
+  app.add_option("--settings", options.settings, "the settings file to read and write instead of the default")
+      ->type_name("FILE");
+
+  auto* property = app.add_subcommand("property-check", "Z/EVES document for the property check of the selected class");
+  AddModelCommandOptions(*property, options, true);
+  auto* refinement = app.add_subcommand(
+      "refinement-check",
+      "Z/EVES document with the refinement proof obligations of the selected association "
+      "(abstract class at its first role, concrete class at its second)");
+  AddModelCommandOptions(*refinement, options, true);
+  auto* objectz = app.add_subcommand("objectz", "Object-Z document of the first class diagram, for the Wizard type checker");
+  AddModelCommandOptions(*objectz, options, false);
+  auto* config = app.add_subcommand("config", "show or change the Z/EVES command line and the Wizard address");
+  config->add_option("--zeves-path", options.answers.zevesPath, "the command line that starts Z/EVES")
+      ->type_name("TEXT");
+  config->add_option("--wizard-url", options.answers.wizardUrl, "the address that opens the Wizard type checker");
+  app.add_subcommand("about", "what Tarn is");
+  auto* dump = app.add_subcommand("dump", "print the model as Tarn reads it, in the native YAML format");
+  dump->add_option("MODEL", options.model, "the model file")->required();
+  dump->add_option("--path-map", options.pathMap, "SYMBOL=DIR for Rose units (repeatable)")
+      ->type_name("SYMBOL=DIR")
+      ->allow_extra_args(false);
+  for (auto* command : app.get_subcommands({})) command->footer(kFooter);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    const int code = app.exit(error);
+    return code == 0 ? kSuccess : kUsage;
+  }
+
+  const auto* chosen = app.get_subcommands().front();
+  const auto name = chosen->get_name();
+  try {
+    if (name == "config") return RunConfig(options);
+    if (name == "about") return RunAbout(options);
+    if (name == "dump") return RunDump(options);
+    return RunCommand(name, options);
+  } catch (const UsageError& error) {
+    std::cerr << "tarn " << name << ": " << error.what() << "\n";
+    return kUsage;
+  } catch (const modelfile::LoadError& error) {
+    std::cerr << error.what() << "\n";
+    return kErrorShown;
+  } catch (const Error& error) {
+    std::cerr << error.Description() << "\n";
+    return kErrorShown;
+  }
+}
+
+}  // namespace
+}  // namespace tarn::cli
+
+int main(int argc, char** argv) { return tarn::cli::Main(argc, argv); }

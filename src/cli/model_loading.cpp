@@ -1,0 +1,67 @@
+#include "cli/model_loading.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <iostream>
+
+#include "modelfile/native/native_reader.hpp"
+
+namespace tarn::cli {
+namespace {
+
+bool IsPetalFile(const std::string& path) {
+  const auto dot = path.rfind('.');
+  if (dot == std::string::npos) return false;
+  std::string ending = path.substr(dot + 1);
+  std::transform(ending.begin(), ending.end(), ending.begin(), [](unsigned char c) { return std::tolower(c); });
+  return ending == "mdl" || ending == "cat";
+}
+
+}  // namespace
+
+LoadedModel LoadedModel::Load(const std::string& path, const LoadOptions& options) {
+  LoadedModel loaded;
+  if (IsPetalFile(path)) {
+    modelfile::PetalOptions petalOptions;
+    petalOptions.pathMap = options.pathMap;
+    loaded.petal_ = modelfile::LoadPetalModel(
+        path, petalOptions, [](const std::string& warning) { std::cerr << "warning: " << warning << "\n"; });
+    loaded.app_ = loaded.petal_->app.get();
+  } else {
+    loaded.native_ = modelfile::LoadNativeModel(path);
+    loaded.app_ = loaded.native_.get();
+  }
+  return loaded;
+}
+
+void LoadedModel::Select(const std::vector<std::string>& words) {
+  auto& model = app_->model;
+  if (petal_) {
+    try {
+      model.selection = modelfile::ResolvePetalSelection(*petal_, words);
+    } catch (const modelfile::SelectionError& error) {
+      throw UsageError(error.what());
+    }
+    return;
+  }
+
+  std::map<std::string, const host::Element*> byId;
+  for (const auto& c : model.classes)
+    if (!c.id.empty()) byId.emplace(c.id, &c);
+  for (const auto& a : model.associations)
+    if (!a.id.empty()) byId.emplace(a.id, &a);
+  std::vector<const host::Element*> selection;
+  for (const auto& word : words) {
+    const auto found = byId.find(word);
+    if (found == byId.end()) {
+      std::string known;
+      for (const auto& [id, element] : byId) known += "\n  " + id;
+      throw UsageError("--select " + word + ": no class or association has this id; the model's ids are:" +
+                       (known.empty() ? std::string("\n  (none)") : known));
+    }
+    selection.push_back(found->second);
+  }
+  model.selection = std::move(selection);
+}
+
+}  // namespace tarn::cli
