@@ -38,7 +38,7 @@ std::string WithCrLf(std::string_view text) {
   return result;
 }
 
-// One mapping of the file and the kind of element it describes.
+// The fields of one element: a mapping of the file.
 struct Fields {
   const YamlNode& mapping;
 
@@ -108,7 +108,8 @@ class Reader {
   Fields Open(const YamlNode& node, std::string_view element,
               std::initializer_list<std::string_view> names) const {
     if (node.kind != Kind::kMapping)
-      Fail(node, "a " + std::string(element) + " must be a mapping of fields, not " +
+      Fail(node, std::string(element.find_first_of("aeiou") == 0 ? "an " : "a ") +
+                     std::string(element) + " must be a mapping of fields, not " +
                      std::string(KindName(node.kind)));
     CheckFields(node, element, names);
     return Fields{node};
@@ -118,23 +119,26 @@ class Reader {
                    std::initializer_list<std::string_view> names) const {
     for (std::size_t i = 0; i < mapping.items.size(); i += 2) {
       const YamlNode& key = mapping.items[i];
-      if (std::find(names.begin(), names.end(), key.text) == names.end()) {
-        std::string expected;
-        for (std::string_view name : names) expected += (expected.empty() ? "" : ", ") + std::string(name);
-        Fail(key, "unknown field " + Quoted(key.text) + " in " + std::string(element) +
-                      " (expected one of: " + expected + ")");
-      }
-      CheckNotGivenBefore(mapping, i, "field");
+      if (std::find(names.begin(), names.end(), key.text) != names.end()) continue;
+      std::string expected;
+      for (std::string_view name : names) expected += (expected.empty() ? "" : ", ") + std::string(name);
+      Fail(key, "unknown field " + Quoted(key.text) + " in " + std::string(element) +
+                    " (expected one of: " + expected + ")");
     }
+    CheckKeysUnique(mapping, "field");
   }
 
-  // Fails when the key at `index` repeats an earlier key of the mapping.
-  void CheckNotGivenBefore(const YamlNode& mapping, std::size_t index, std::string_view what) const {
-    const YamlNode& key = mapping.items[index];
-    for (std::size_t j = 0; j < index; j += 2)
-      if (mapping.items[j].text == key.text)
+  // The parser keeps every entry of a mapping, repeated keys included; a
+  // repeat is an error at its second place.
+  void CheckKeysUnique(const YamlNode& mapping, std::string_view what) const {
+    std::unordered_map<std::string_view, const YamlNode*> seen;
+    for (std::size_t i = 0; i < mapping.items.size(); i += 2) {
+      const YamlNode& key = mapping.items[i];
+      const auto [first, added] = seen.emplace(key.text, &key);
+      if (!added)
         Fail(key, std::string(what) + " " + Quoted(key.text) + " given twice (first at " +
-                      At(mapping.items[j].position) + ")");
+                      At(first->second->position) + ")");
+    }
   }
 
   // The text of a field as the file gives it; "" when absent or null.
@@ -192,10 +196,11 @@ class Reader {
     const YamlNode* node = top.Get("encoding");
     std::string name = Scalar(node, "encoding");
     if (name.empty()) name = kDefaultEncoding;
+    const YamlNode& at = node != nullptr ? *node : top.mapping;
     code_page_ = native::CodePage::Open(name);
-    if (code_page_ == nullptr) Fail(*node, "unknown encoding " + Quoted(name));
+    if (code_page_ == nullptr) Fail(at, "unknown encoding " + Quoted(name));
     if (!code_page_->KeepsAscii())
-      Fail(*node, "encoding " + Quoted(name) +
+      Fail(at, "encoding " + Quoted(name) +
                       " cannot be used: it does not keep ASCII characters as single bytes");
     model_.encoding = name;
   }
@@ -205,9 +210,9 @@ class Reader {
     if (node == nullptr || node->kind == Kind::kNull) return;
     if (node->kind != Kind::kMapping)
       Fail(*node, "field \"tags\" must be a mapping, not " + std::string(KindName(node->kind)));
+    CheckKeysUnique(*node, "tag");
     for (std::size_t i = 0; i < node->items.size(); i += 2) {
       const YamlNode& key = node->items[i];
-      CheckNotGivenBefore(*node, i, "tag");
       CheckUtf8(key, key.text);
       const YamlNode& value = node->items[i + 1];
       std::string text = Scalar(&value, key.text, "tag");

@@ -109,6 +109,8 @@ TEST(NativeReaderErrors, FieldsOfTheWrongKind) {
   EXPECT_EQ(ErrorOf("tarn-model: 1\nclasses:\n  - name: A\n    attributes: { name: x }\n"),
             "model.yaml:4:17: field \"attributes\" must be a list, not a mapping");
   EXPECT_EQ(ErrorOf("tarn-model: 1\nclasses: [A]\n"), "model.yaml:2:11: a class must be a mapping of fields, not a text");
+  EXPECT_EQ(ErrorOf("tarn-model: 1\nclasses: [{ attributes: [[]] }]\n"),
+            "model.yaml:2:26: an attribute must be a mapping of fields, not a list");
   EXPECT_EQ(ErrorOf("tarn-model: 1\nclasses: [{ tags: [a] }]\n"),
             "model.yaml:2:19: field \"tags\" must be a mapping, not a list");
   EXPECT_EQ(ErrorOf("tarn-model: 1\nclasses: [{ tags: { a: { b: c } } }]\n"),
