@@ -1,0 +1,96 @@
+// The save prompt, the offers to start Z/EVES and the type checker, and the
+// programs they start (stand-ins that record their arguments).
+#include <gmock/gmock.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <thread>
+
+#include "cli/run_tarn.hpp"
+
+namespace tarn::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+class PromptsAndToolsTest : public TarnRun {
+ protected:
+  // A program that writes each of its arguments on a line of `record`.
+  std::string Recorder(const std::string& name, const std::string& record) {
+    const auto path = Write(name, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" +
+                                      Path(record).string() + "'\n");
+    ::chmod(path.c_str(), 0755);
+    return path;
+  }
+  // The recorder runs on its own: wait until it has written its record.
+  std::string AwaitRecord(const std::string& record) {
+    for (int i = 0; i < 200 && !std::filesystem::exists(Path(record)); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return Slurp(Path(record));
+  }
+  void Configure(const std::string& zeves, const std::string& wizard) {
+    const auto result = Run({"config", "--zeves-path", zeves, "--wizard-url", wizard});
+    ASSERT_EQ(result.code, 0) << result.err;
+  }
+};
+
+TEST_F(PromptsAndToolsTest, PromptAddsTheDefaultExtension) {
+  env_["TARN_PROMPT"] = "1";
+  const auto result = Run({"property-check", Example("register.yaml")}, "register\nn\n");
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_THAT(result.out, HasSubstr(" Save Z/Object-Z Schema "));
+  EXPECT_THAT(result.out, HasSubstr("Do you want to run Z/Eves? [y/N]"));
+  EXPECT_TRUE(std::filesystem::exists(Path("register.zed")));
+
+  EXPECT_EQ(Run({"property-check", Example("register.yaml"), "--no-run"}, "out.tex\n").code, 0);
+  EXPECT_TRUE(std::filesystem::exists(Path("out.tex")));
+}
+
+TEST_F(PromptsAndToolsTest, EmptyAnswerOrEndOfInputCancelsSilently) {
+  env_["TARN_PROMPT"] = "1";
+  for (const char* input : {"\n", ""}) {
+    const auto result = Run({"property-check", Example("register.yaml")}, input);
+    EXPECT_EQ(result.code, 3);
+    EXPECT_EQ(result.err, "");
+    EXPECT_THAT(result.out, ::testing::Not(HasSubstr("successfully")));
+  }
+  EXPECT_THAT(Files(), ::testing::IsEmpty());
+}
+
+TEST_F(PromptsAndToolsTest, RunStartsZEvesWithTheConfiguredWords) {
+  Configure(Recorder("zeves", "zeves.args") + " --mode 'two words'", "");
+  const auto result = Run({"property-check", Example("register.yaml"), "-o", "out.zed", "--run"});
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_EQ(AwaitRecord("zeves.args"), "--mode\ntwo words\n");
+}
+
+TEST_F(PromptsAndToolsTest, NoRunOrNoTerminalStartsNothing) {
+  Configure(Recorder("zeves", "zeves.args"), "");
+  EXPECT_EQ(Run({"property-check", Example("register.yaml"), "-o", "a.zed", "--no-run"}).code, 0);
+  EXPECT_EQ(Run({"property-check", Example("register.yaml"), "-o", "b.zed"}).code, 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_FALSE(std::filesystem::exists(Path("zeves.args")));
+}
+
+TEST_F(PromptsAndToolsTest, MissingZEvesProgramIsReportedAfterWriting) {
+  Configure(Path("no-such-zeves").string(), "");
+  const auto result = Run({"property-check", Example("register.yaml"), "-o", "out.zed", "--run"});
+  EXPECT_EQ(result.code, 1);
+  EXPECT_THAT(result.err, HasSubstr("no-such-zeves"));
+  EXPECT_TRUE(std::filesystem::exists(Path("out.zed")));
+}
+
+TEST_F(PromptsAndToolsTest, WizardAddressIsOneArgumentNeverAShellCommand) {
+  const std::string address = "http://wizard/?q=1;touch pwned1&x=$(touch pwned2)|touch pwned3 \"'`touch pwned4`";
+  Configure("", address);
+  env_["TARN_OPENER"] = Recorder("opener", "opener.args");
+  const auto result = Run({"objectz", Example("bank.yaml"), "-o", "bank.tex", "--run"});
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_EQ(AwaitRecord("opener.args"), address + "\n");
+  for (const char* pwned : {"pwned1", "pwned2", "pwned3", "pwned4"})
+    EXPECT_FALSE(std::filesystem::exists(Path(pwned))) << pwned;
+}
+
+}  // namespace
+}  // namespace tarn::testing

@@ -1,0 +1,117 @@
+// Runs the built tarn program in a folder of its own, with its own settings
+// file, and collects its exit code, standard output and standard error.
+#pragma once
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+extern char** environ;
+
+namespace tarn::testing {
+
+struct Result {
+  int code = -1;
+  std::string out;
+  std::string err;
+};
+
+inline std::string Slurp(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+class TarnRun : public ::testing::Test {
+ protected:
+  TarnRun()
+      : dir_(std::filesystem::temp_directory_path() /
+             ("tarn-cli-" + std::to_string(::getpid()) + "-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    env_["TARN_SETTINGS"] = (dir_ / "settings" / "Tarn.ini").string();
+    env_["TARN_PROMPT"] = "";
+  }
+  ~TarnRun() override { std::filesystem::remove_all(dir_); }
+
+  std::filesystem::path Path(const std::string& name) const { return dir_ / name; }
+  std::string Write(const std::string& name, const std::string& text) {
+    std::ofstream(Path(name), std::ios::binary) << text;
+    return Path(name).string();
+  }
+  std::string Example(const std::string& name) const {
+    return std::string(TARN_SOURCE_DIR) + "/examples/" + name;
+  }
+
+  // Runs tarn with the arguments in the test's folder, feeding `input`.
+  Result Run(const std::vector<std::string>& args, const std::string& input = "") {
+    Write(".stdin", input);
+    std::vector<std::string> argv{TARN_BINARY};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> cargv;
+    for (auto& arg : argv) cargv.push_back(arg.data());
+    cargv.push_back(nullptr);
+
+    std::map<std::string, std::string> env;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+      std::string text(*entry);
+      const auto equals = text.find('=');
+      env[text.substr(0, equals)] = text.substr(equals + 1);
+    }
+    for (const auto& [key, value] : env_) env[key] = value;
+    std::vector<std::string> envText;
+    for (const auto& [key, value] : env) envText.push_back(key + "=" + value);
+    std::vector<char*> cenv;
+    for (auto& entry : envText) cenv.push_back(entry.data());
+    cenv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, Path(".stdin").c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, Path(".stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, Path(".stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir_);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, TARN_BINARY, &actions, nullptr, cargv.data(), cenv.data());
+    std::filesystem::current_path(cwd);
+    posix_spawn_file_actions_destroy(&actions);
+    Result result;
+    if (spawned != 0) return result;
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = Slurp(Path(".stdout"));
+    result.err = Slurp(Path(".stderr"));
+    return result;
+  }
+
+  // The files the runs left in the folder, but for the captured streams.
+  std::vector<std::string> Files() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+      const auto name = entry.path().filename().string();
+      if (name[0] != '.' && name != "settings") names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  std::filesystem::path dir_;
+  std::map<std::string, std::string> env_;
+};
+
+}  // namespace tarn::testing
