@@ -15,6 +15,8 @@
 namespace tarn::modelfile::native {
 namespace {
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 [[noreturn]] void Fail(const std::string& path, Position position, const std::string& message) {
   throw LoadError(path, position.line, position.column, message);
 }
@@ -31,7 +33,7 @@ Position PositionOf(const YAML::Mark& mark) {
 // counts them: LF ends a line, columns are bytes, a leading byte order mark
 // is not counted.
 void CheckBytes(std::string_view bytes, const std::string& path) {
-  std::size_t offset = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+  std::size_t offset = bytes.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
   Position position;
   while (offset < bytes.size()) {
     const char byte = bytes[offset];
@@ -64,13 +66,36 @@ class ViewBuffer : public std::streambuf {
   }
 };
 
+// True when the quoted scalar that opens at `offset` has its closing quote.
+bool IsClosed(std::string_view text, std::size_t offset) {
+  const char quote = text[offset];
+  for (std::size_t i = offset + 1; i < text.size(); ++i) {
+    if (quote == '"' && text[i] == '\\') {
+      ++i;
+    } else if (text[i] == quote) {
+      if (quote == '"' || i + 1 >= text.size() || text[i + 1] != '\'') return true;
+      ++i;  // '' stands for one quote inside single quotes
+    }
+  }
+  return false;
+}
+
 // Builds the tree from the parser's events. Only the innermost open list or
 // mapping grows, so pointers to the open ones stay valid.
 class TreeBuilder final : public YAML::EventHandler {
  public:
-  explicit TreeBuilder(const std::string& path) : path_(path) {}
+  // `text` is what the parser reads: the file after its byte order mark.
+  TreeBuilder(std::string_view text, const std::string& path) : text_(text), path_(path) {}
 
   YamlNode TakeRoot() { return std::move(root_); }
+
+  // The parser takes a quoted scalar that is never closed for one that ends
+  // with the file, swallowing every line after its quote. Such a scalar is
+  // the last one of the file, so only the last quoted scalar is checked.
+  void CheckLastQuoteClosed() const {
+    if (last_quoted_ != nullptr && !IsClosed(text_, last_quoted_offset_))
+      Fail(path_, last_quoted_->position, "syntax error: the quoted text is not closed");
+  }
 
   void OnDocumentStart(const YAML::Mark& mark) override {
     if (started_)
@@ -89,7 +114,13 @@ class TreeBuilder final : public YAML::EventHandler {
   }
   void OnScalar(const YAML::Mark& mark, const std::string&, YAML::anchor_t,
                 const std::string& value) override {
-    Add(YamlNode::Kind::kText, mark)->text = value;
+    YamlNode* node = Add(YamlNode::Kind::kText, mark);
+    node->text = value;
+    const auto offset = static_cast<std::size_t>(mark.pos);
+    if (offset < text_.size() && (text_[offset] == '"' || text_[offset] == '\'')) {
+      last_quoted_ = node;
+      last_quoted_offset_ = offset;
+    }
   }
 
   void OnSequenceStart(const YAML::Mark& mark, const std::string&, YAML::anchor_t,
@@ -130,10 +161,13 @@ class TreeBuilder final : public YAML::EventHandler {
     open_.push_back(node);
   }
 
+  std::string_view text_;
   const std::string& path_;
   YamlNode root_;
   std::vector<YamlNode*> open_;
   bool started_ = false;
+  const YamlNode* last_quoted_ = nullptr;
+  std::size_t last_quoted_offset_ = 0;
 };
 
 }  // namespace
@@ -156,7 +190,8 @@ YamlNode ParseYaml(std::string_view bytes, const std::string& path) {
   CheckBytes(bytes, path);
   ViewBuffer buffer(bytes);
   std::istream stream(&buffer);
-  TreeBuilder builder(path);
+  TreeBuilder builder(bytes.substr(bytes.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0),
+                      path);
   try {
     YAML::Parser parser(stream);
     while (parser.HandleNextDocument(builder)) {
@@ -164,6 +199,7 @@ YamlNode ParseYaml(std::string_view bytes, const std::string& path) {
   } catch (const YAML::Exception& error) {
     Fail(path, PositionOf(error.mark), "syntax error: " + error.msg);
   }
+  builder.CheckLastQuoteClosed();
   return builder.TakeRoot();
 }
 

@@ -38,6 +38,16 @@ TEST(NativeReaderErrors, SyntaxAndBytes) {
   EXPECT_EQ(ErrorOf("tarn-model: 1\n? [a]\n: b\n"), "model.yaml:2:3: a mapping key must be a text, not a list");
 }
 
+TEST(NativeReaderErrors, QuotedTextThatIsNeverClosed) {
+  // Left alone, the open quote would take every later line into the name.
+  EXPECT_EQ(ErrorOf("tarn-model: 1\nclasses:\n  - name: \"Account\n    attributes: []\n"),
+            "model.yaml:3:11: syntax error: the quoted text is not closed");
+  EXPECT_EQ(ErrorOf("\xEF\xBB\xBFtarn-model: 1\r\nclasses:\r\n  - name: 'it''s\r\n  - name: B\r\n"),
+            "model.yaml:3:11: syntax error: the quoted text is not closed");
+  EXPECT_EQ(ErrorOf("\xEF\xBB\xBFtarn-model: 1\r\nclasses: [{ name: 'it''s' }, { name: \"a\\\"b\\\\\" }]\r\n"),
+            "no error");
+}
+
 TEST(NativeReaderErrors, DeepNestingIsRefusedWithoutExhaustingTheStack) {
   const std::string nested =
       "tarn-model: 1\nx: " + std::string(100000, '[') + std::string(100000, ']') + "\n";
