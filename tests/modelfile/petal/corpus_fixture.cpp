@@ -3,12 +3,23 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 namespace tarn::modelfile::testing {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The fixture folder, removed when the test program ends.
+struct Fixture {
+  std::string root;
+  ~Fixture() {
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
+  }
+};
 
 std::string BuildFixture() {
   const fs::path root = fs::temp_directory_path() / ("tarn-petal-corpus-" + std::to_string(::getpid()));
@@ -75,10 +86,24 @@ std::string CorpusSource() {
 }
 
 std::string CorpusPath(const std::string& id) {
-  static const std::string root = BuildFixture();
+  static const Fixture fixture{BuildFixture()};
   for (const CorpusFile& file : CorpusFiles())
-    if (file.id == id) return (fs::path(root) / file.folder / file.original).string();
+    if (file.id == id) return (fs::path(fixture.root) / file.folder / file.original).string();
   throw std::invalid_argument("no corpus file " + id);
+}
+
+std::string CorpusPathAsTarn(const std::string& id, const std::string& tool) {
+  const fs::path original = CorpusPath(id);
+  std::ostringstream bytes;
+  bytes << std::ifstream(original, std::ios::binary).rdbuf();
+  std::string text = bytes.str();
+  const std::string from = "tool       \t\"" + tool + "\"";
+  const std::string to = "tool       \t\"Tarn\"";
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  const fs::path copy = original.parent_path() / (original.stem().string() + "-tarn" + original.extension().string());
+  std::ofstream(copy, std::ios::binary) << text;
+  return copy.string();
 }
 
 }  // namespace tarn::modelfile::testing

@@ -23,4 +23,8 @@ std::string CorpusSource();
 // The fixture path of corpus file `id`, building the fixture on first use.
 std::string CorpusPath(const std::string& id);
 
+// The path of a copy of corpus file `id` whose tagged values of `tool` are
+// moved to the tool "Tarn", so that the host reads them.
+std::string CorpusPathAsTarn(const std::string& id, const std::string& tool);
+
 }  // namespace tarn::modelfile::testing
