@@ -93,8 +93,8 @@ class TreeBuilder final : public YAML::EventHandler {
   // with the file, swallowing every line after its quote. Such a scalar is
   // the last one of the file, so only the last quoted scalar is checked.
   void CheckLastQuoteClosed() const {
-    if (last_quoted_ != nullptr && !IsClosed(text_, last_quoted_offset_))
-      Fail(path_, last_quoted_->position, "syntax error: the quoted text is not closed");
+    if (last_quoted_offset_ != kNone && !IsClosed(text_, last_quoted_offset_))
+      Fail(path_, last_quoted_at_, "syntax error: the quoted text is not closed");
   }
 
   void OnDocumentStart(const YAML::Mark& mark) override {
@@ -118,8 +118,8 @@ class TreeBuilder final : public YAML::EventHandler {
     node->text = value;
     const auto offset = static_cast<std::size_t>(mark.pos);
     if (offset < text_.size() && (text_[offset] == '"' || text_[offset] == '\'')) {
-      last_quoted_ = node;
       last_quoted_offset_ = offset;
+      last_quoted_at_ = node->position;
     }
   }
 
@@ -166,8 +166,9 @@ class TreeBuilder final : public YAML::EventHandler {
   YamlNode root_;
   std::vector<YamlNode*> open_;
   bool started_ = false;
-  const YamlNode* last_quoted_ = nullptr;
-  std::size_t last_quoted_offset_ = 0;
+  static constexpr std::size_t kNone = std::string_view::npos;
+  std::size_t last_quoted_offset_ = kNone;
+  Position last_quoted_at_;
 };
 
 }  // namespace

@@ -3,13 +3,14 @@
 // its place.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tarn::modelfile::native {
 
-// Containers may nest this deep; the model itself needs eight levels.
+// Lists and mappings may nest this deep; a model needs seven levels.
 inline constexpr std::size_t kMaxNesting = 64;
 
 struct Position {

@@ -44,7 +44,7 @@ TEST(NativeReaderErrors, QuotedTextThatIsNeverClosed) {
             "model.yaml:3:11: syntax error: the quoted text is not closed");
   EXPECT_EQ(ErrorOf("\xEF\xBB\xBFtarn-model: 1\r\nclasses:\r\n  - name: 'it''s\r\n  - name: B\r\n"),
             "model.yaml:3:11: syntax error: the quoted text is not closed");
-  EXPECT_EQ(ErrorOf("\xEF\xBB\xBFtarn-model: 1\r\nclasses: [{ name: 'it''s' }, { name: \"a\\\"b\\\\\" }]\r\n"),
+  EXPECT_EQ(ErrorOf("\xEF\xBB\xBFtarn-model: 1\r\nclasses: [{ name: 'it''s' }, { name: \"a\\\"b\\\\\", id: x }, {}]\r\n"),
             "no error");
 }
 
