@@ -134,3 +134,21 @@ TEST_F(CommandsTest, DumpOfADumpIsTheSameBytes) {
 
 }  // namespace
 }  // namespace tarn::testing
+
+namespace tarn::testing {
+namespace {
+
+// The model file shown in the README stays a valid model.
+TEST_F(CommandsTest, ReadmeModelFileLoads) {
+  const auto readme = Slurp(std::string(TARN_SOURCE_DIR) + "/README.md");
+  const auto start = readme.find("```yaml\n");
+  ASSERT_NE(start, std::string::npos);
+  const auto end = readme.find("```", start + 8);
+  const auto model = Write("readme.yaml", readme.substr(start + 8, end - start - 8));
+  const auto result = Run({"property-check", model, "-o", "readme.zed"});
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_THAT(Slurp(Path("readme.zed")), HasSubstr("\\begin{theorem}{NonNegative}"));
+}
+
+}  // namespace
+}  // namespace tarn::testing

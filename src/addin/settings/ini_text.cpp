@@ -151,8 +151,8 @@ std::string SetIniValue(std::string_view text, std::string_view section, std::st
 
   const std::optional<SectionSpan> span = FindSection(lines, section);
   if (!span) {
-    const std::string added = "[" + std::string(section) + "]" + std::string(ending) + keyLine +
-                              std::string(ending);
+    std::string added = "[";
+    added.append(section).append("]").append(ending).append(keyLine).append(ending);
     return Join(lines, lines.size(), added, ending);
   }
   if (const std::optional<std::size_t> existing = FindKey(lines, *span, key)) {
