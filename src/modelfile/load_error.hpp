@@ -11,8 +11,8 @@ namespace tarn::modelfile {
 class LoadError : public std::runtime_error {
  public:
   LoadError(const std::string& file, int line, int column, const std::string& message)
-      : std::runtime_error(file + ":" + std::to_string(line) + ":" + std::to_string(column) +
-                           ": " + message),
+      : std::runtime_error(file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " +
+                           message),
         file_(file),
         line_(line),
         column_(column),

@@ -71,16 +71,17 @@ class Reader {
   void Read(const YamlNode& root) {
     if (root.kind == Kind::kNull) Fail(root, "missing \"tarn-model: 1\"; this is not a model file");
     if (root.kind != Kind::kMapping)
-      Fail(root, "a model file must be a mapping of fields, not " + std::string(KindName(root.kind)));
+      Fail(root,
+           "a model file must be a mapping of fields, not " + std::string(KindName(root.kind)));
     const Fields top{root};
     const YamlNode* version = top.Get("tarn-model");
     if (version == nullptr) Fail(root, "missing \"tarn-model: 1\"; this is not a model file");
     if (version->kind != Kind::kText || version->text != "1")
       Fail(*version, "unknown format version " + Quoted(Scalar(version, "tarn-model")) +
                          " (this reader knows version 1)");
-    CheckFields(root, "model",
-                {"tarn-model", "text", "encoding", "selection", "diagrams", "classes",
-                 "associations"});
+    CheckFields(
+        root, "model",
+        {"tarn-model", "text", "encoding", "selection", "diagrams", "classes", "associations"});
     ReadTextMode(top);
     ReadEncoding(top);
 
@@ -121,7 +122,8 @@ class Reader {
       const YamlNode& key = mapping.items[i];
       if (std::find(names.begin(), names.end(), key.text) != names.end()) continue;
       std::string expected;
-      for (std::string_view name : names) expected += (expected.empty() ? "" : ", ") + std::string(name);
+      for (std::string_view name : names)
+        expected += (expected.empty() ? "" : ", ") + std::string(name);
       Fail(key, "unknown field " + Quoted(key.text) + " in " + std::string(element) +
                     " (expected one of: " + expected + ")");
     }
@@ -180,7 +182,8 @@ class Reader {
     const YamlNode* node = fields.Get(field);
     if (node == nullptr || node->kind == Kind::kNull) return kNone;
     if (node->kind != Kind::kList)
-      Fail(*node, "field " + Quoted(field) + " must be a list, not " + std::string(KindName(node->kind)));
+      Fail(*node,
+           "field " + Quoted(field) + " must be a list, not " + std::string(KindName(node->kind)));
     return node->items;
   }
 
@@ -188,7 +191,8 @@ class Reader {
     const YamlNode* node = top.Get("text");
     const std::string mode = Scalar(node, "text");
     if (mode.empty() || mode == "crlf") return;
-    if (mode != "exact") Fail(*node, "unknown text mode " + Quoted(mode) + " (expected crlf or exact)");
+    if (mode != "exact")
+      Fail(*node, "unknown text mode " + Quoted(mode) + " (expected crlf or exact)");
     crlf_ = false;
   }
 
@@ -201,7 +205,7 @@ class Reader {
     if (code_page_ == nullptr) Fail(at, "unknown encoding " + Quoted(name));
     if (!code_page_->KeepsAscii())
       Fail(at, "encoding " + Quoted(name) +
-                      " cannot be used: it does not keep ASCII characters as single bytes");
+                   " cannot be used: it does not keep ASCII characters as single bytes");
     model_.encoding = name;
   }
 
@@ -254,7 +258,8 @@ class Reader {
 
   const Target& Find(const YamlNode& reference) const {
     if (reference.kind == Kind::kList || reference.kind == Kind::kMapping)
-      Fail(reference, "a reference must be an id (a text), not " + std::string(KindName(reference.kind)));
+      Fail(reference,
+           "a reference must be an id (a text), not " + std::string(KindName(reference.kind)));
     CheckUtf8(reference, reference.text);
     const auto found = ids_.find(reference.text);
     if (found == ids_.end()) Fail(reference, "unknown id " + Quoted(reference.text));
@@ -340,7 +345,8 @@ class Reader {
     role.multiplicity = Text(fields, "multiplicity");
     if (const YamlNode* class_node = fields.Get("class");
         class_node == nullptr || Scalar(class_node, "class").empty())
-      Fail(class_node != nullptr ? *class_node : node, "a role needs \"class\", the id of its class");
+      Fail(class_node != nullptr ? *class_node : node,
+           "a role needs \"class\", the id of its class");
     const YamlNode* navigable = fields.Get("navigable");
     if (navigable == nullptr) return;
     const std::string flag = navigable->kind == Kind::kText ? navigable->text : std::string();
@@ -364,7 +370,8 @@ class Reader {
     const Fields fields = Open(node, "diagram", {"name", "classes", "associations"});
     host::MemoryClassDiagram& diagram = model_.root.diagrams.emplace_back();
     diagram.name = Text(fields, "name");
-    for (const YamlNode& reference : List(fields, "classes")) diagram.classes.push_back(Class(reference));
+    for (const YamlNode& reference : List(fields, "classes"))
+      diagram.classes.push_back(Class(reference));
     for (const YamlNode& reference : List(fields, "associations"))
       diagram.associations.push_back(Association(reference));
   }

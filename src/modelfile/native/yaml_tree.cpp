@@ -98,15 +98,12 @@ class TreeBuilder final : public YAML::EventHandler {
   }
 
   void OnDocumentStart(const YAML::Mark& mark) override {
-    if (started_)
-      Fail(path_, PositionOf(mark), "a second YAML document; a model file holds one");
+    if (started_) Fail(path_, PositionOf(mark), "a second YAML document; a model file holds one");
     started_ = true;
   }
   void OnDocumentEnd() override {}
 
-  void OnNull(const YAML::Mark& mark, YAML::anchor_t) override {
-    Add(YamlNode::Kind::kNull, mark);
-  }
+  void OnNull(const YAML::Mark& mark, YAML::anchor_t) override { Add(YamlNode::Kind::kNull, mark); }
   // An alias would let a few lines stand for a huge model (aliases of lists
   // of aliases), so a model file spells every value out.
   void OnAlias(const YAML::Mark& mark, YAML::anchor_t) override {

@@ -14,7 +14,7 @@ namespace tarn::modelfile::native {
 inline constexpr std::size_t kMaxNesting = 64;
 
 struct Position {
-  int line = 1;  // from 1
+  int line = 1;    // from 1
   int column = 1;  // from 1, in bytes
 };
 

@@ -1,10 +1,10 @@
-#include "modelfile/native/native_reader.hpp"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+
+#include "modelfile/native/native_reader.hpp"
 
 namespace tarn::modelfile {
 namespace {
@@ -41,8 +41,8 @@ TEST(NativeReader, ExampleModelFillsTheHost) {
   EXPECT_EQ(bank.id, "Bank");
   EXPECT_EQ(base.id, "Base");
   EXPECT_THAT(account.superclasses, ElementsAre(&base));
-  EXPECT_THAT(TagList(account.tags),
-              ElementsAre("Invariant=balance >= 0", "Properties=%NonNegative\r\nbalance \\geq 0\r\n"));
+  EXPECT_THAT(TagList(account.tags), ElementsAre("Invariant=balance >= 0",
+                                                 "Properties=%NonNegative\r\nbalance \\geq 0\r\n"));
 
   ASSERT_EQ(account.attributes.size(), 1u);
   const host::MemoryAttribute& balance = account.attributes[0];
@@ -74,7 +74,8 @@ TEST(NativeReader, ExampleModelFillsTheHost) {
   EXPECT_EQ(owns.second.RoleSupplierName(), "Account");
   EXPECT_EQ(owns.second.multiplicity, "0..n");
   EXPECT_TRUE(owns.second.navigable);
-  EXPECT_THAT(TagList(owns.tags), ElementsAre("TypeOfRoleB=\\power", "RoleBInvariant=", "Retrieve="));
+  EXPECT_THAT(TagList(owns.tags),
+              ElementsAre("TypeOfRoleB=\\power", "RoleBInvariant=", "Retrieve="));
   EXPECT_EQ(owns.TaggedValue("Tarn", "TypeOfRoleA"), "");
 
   ASSERT_EQ(model.root.diagrams.size(), 1u);

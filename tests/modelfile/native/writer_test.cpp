@@ -1,5 +1,3 @@
-#include "modelfile/native/native_writer.hpp"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -9,6 +7,7 @@
 
 #include "common/error.hpp"
 #include "modelfile/native/native_reader.hpp"
+#include "modelfile/native/native_writer.hpp"
 
 namespace tarn::modelfile {
 namespace {
@@ -28,7 +27,8 @@ std::string ReadFile(const std::string& path) {
 // end, tabs, quotes, backslashes, control bytes, a NUL, characters outside
 // ASCII, padding, empty texts, tags of other tools and repeated tag names,
 // missing and repeated ids.
-void FillRichModel(host::MemoryModel& model, const std::string& encoding, const std::string& accented) {
+void FillRichModel(host::MemoryModel& model, const std::string& encoding,
+                   const std::string& accented) {
   model.encoding = encoding;
   host::MemoryClass& base = model.classes.emplace_back();
   base.id = "Base";
@@ -110,9 +110,9 @@ TEST(NativeWriter, ExampleModelDumpsToTheGoldenFile) {
 
 TEST(NativeWriter, DumpReadsBackToTheSameModelAndTheSameBytes) {
   const std::pair<std::string, std::string> code_pages[] = {
-      {"windows-1252", "\xE9t\xE9 \x80 \x85 \xA0"},  // été € … and a no-break space
-      {"windows-1251", "\xD1\xF7\xB8\xF2"},            // Счёт
-      {"utf-8", "\xE4\xB8\xAD\xE2\x80\xA8\xC2\x85"},   // 中, line separator, next line
+      {"windows-1252", "\xE9t\xE9 \x80 \x85 \xA0"},   // été € … and a no-break space
+      {"windows-1251", "\xD1\xF7\xB8\xF2"},           // Счёт
+      {"utf-8", "\xE4\xB8\xAD\xE2\x80\xA8\xC2\x85"},  // 中, line separator, next line
   };
   for (const auto& [encoding, accented] : code_pages) {
     SCOPED_TRACE(encoding);
@@ -129,9 +129,13 @@ TEST(NativeWriter, EscapesTextsAndInventsMissingIds) {
   host::MemoryModel model;
   FillRichModel(model, "windows-1252", "\xE9");
   const std::string dump = WriteNativeModel(model);
-  EXPECT_THAT(dump, HasSubstr("  - id: \"class-2\"\n    name: \"Acc \\\"é\\\" \\\\ \\x01\\x1F\\x7F\"\n"));
+  EXPECT_THAT(dump,
+              HasSubstr("  - id: \"class-2\"\n    name: \"Acc \\\"é\\\" \\\\ \\x01\\x1F\\x7F\"\n"));
   EXPECT_THAT(dump, HasSubstr("  - id: \"class-3\"\n    name: \"é\"\n"));
-  EXPECT_THAT(dump, HasSubstr("        initial: \"a\\x00b\"\n        tags:\n          \"Invariant\": \"first\"\n"));
+  EXPECT_THAT(
+      dump,
+      HasSubstr(
+          "        initial: \"a\\x00b\"\n        tags:\n          \"Invariant\": \"first\"\n"));
   EXPECT_THAT(dump, HasSubstr("\"Properties\": \"%P1\\r\\n  x > 0 \\r\\n\\n\\r%P2\\tend\"\n"));
   EXPECT_THAT(dump, HasSubstr("selection: [\"owns\", \"class-2\"]\n"));
   EXPECT_THAT(dump, HasSubstr("  - name: \"\"\n    classes: []\n    associations: []\n"));
