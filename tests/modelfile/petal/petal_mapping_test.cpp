@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "common/error.hpp"
 #include "modelfile/load_error.hpp"
@@ -470,6 +471,40 @@ TEST_F(PetalMapping, ModelLevelProblemsAreLoadErrors) {
   EXPECT_THROW(Load(Write("l.mdl", Header() + "(object Design \"x\")\n")), LoadError);
   EXPECT_THROW(Load(Write("s.mdl", Header() + "(object Something \"x\")\n")), LoadError);
   EXPECT_THROW(Load((folder_ / "absent.mdl").string()), Error);
+}
+
+// Corrupted models either load or fail with a load error; whatever loads
+// can be walked through the host without touching freed or missing records.
+TEST_F(PetalMapping, CorruptedModelsNeverCrash) {
+  const std::string model = Header() + kBank;
+  std::mt19937 random(6);
+  const std::string alphabet = "()\"\\|@ \n0123456789ABCDEF:$";
+  for (int round = 0; round < 400; ++round) {
+    std::string bytes = model;
+    for (int i = 0; i < 4; ++i) {
+      const std::size_t at = random() % bytes.size();
+      if (random() % 2)
+        bytes[at] = alphabet[random() % alphabet.size()];
+      else
+        bytes.erase(at, 1 + random() % 12);
+    }
+    try {
+      const PetalModel petal = Load(Write("fuzz.mdl", bytes));
+      for (const auto& cls : petal.app->model.classes) {
+        if (!cls.unavailable.empty()) continue;
+        for (const auto* super : cls.superclasses) {
+          EXPECT_NE(super, nullptr);
+        }
+      }
+      for (const auto& association : petal.app->model.associations) {
+        if (association.unavailable.empty()) {
+          EXPECT_NE(association.first.supplier, nullptr);
+          EXPECT_NE(association.second.supplier, nullptr);
+        }
+      }
+    } catch (const LoadError&) {
+    }
+  }
 }
 
 }  // namespace
