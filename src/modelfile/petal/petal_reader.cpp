@@ -24,7 +24,8 @@ using petal::NodeType;
 using petal::Tree;
 
 std::string ReadWholeFile(const std::string& path) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                       &std::fclose);
   if (!file) RaisePlatformError(errno, "reading " + path);
   std::string bytes;
   if (std::fseek(file.get(), 0, SEEK_END) == 0) {
@@ -114,30 +115,35 @@ template <class Visit>
 void ForEachObject(const Tree& tree, const Node& object, std::string_view key, Visit visit) {
   const Node* list = tree.Property(object, key);
   if (!list || list->type != NodeType::kList) return;
-  for (std::uint32_t child = list->first_child; child != kNoNode; child = tree.at(child).next_sibling)
+  for (std::uint32_t child = list->first_child; child != kNoNode;
+       child = tree.at(child).next_sibling)
     if (tree.at(child).type == NodeType::kObject) visit(tree.at(child));
 }
 
 // Adds the Tarn entries of a list of tagged values (Attribute objects) that
 // `entries` does not hold yet: the first entry of a name wins.
-void AddTarnEntries(const Tree& tree, const Node* list, std::vector<host::TaggedValueEntry>& entries) {
+void AddTarnEntries(const Tree& tree, const Node* list,
+                    std::vector<host::TaggedValueEntry>& entries) {
   if (!list || list->type != NodeType::kList) return;
-  for (std::uint32_t child = list->first_child; child != kNoNode; child = tree.at(child).next_sibling) {
+  for (std::uint32_t child = list->first_child; child != kNoNode;
+       child = tree.at(child).next_sibling) {
     const Node& entry = tree.at(child);
-    if (entry.type != NodeType::kObject || tree.PropertyText(entry, "tool") != host::kTool) continue;
+    if (entry.type != NodeType::kObject || tree.PropertyText(entry, "tool") != host::kTool)
+      continue;
     std::string name = tree.PropertyText(entry, "name");
     bool present = false;
     for (const auto& existing : entries) present = present || existing.name == name;
     if (present) continue;
     const Node* value = tree.Property(entry, "value");
-    entries.push_back({std::string(host::kTool), std::move(name), value ? TagValueText(tree, *value) : ""});
+    entries.push_back(
+        {std::string(host::kTool), std::move(name), value ? TagValueText(tree, *value) : ""});
   }
 }
 
 // An element's own Tarn tagged values, then the model's defaults for the
 // names it does not set.
-void ReadTags(const Tree& tree, const Node& element, const std::vector<host::TaggedValueEntry>& defaults,
-              host::TaggedValues& tags) {
+void ReadTags(const Tree& tree, const Node& element,
+              const std::vector<host::TaggedValueEntry>& defaults, host::TaggedValues& tags) {
   AddTarnEntries(tree, tree.Property(element, "attributes"), tags.entries);
   for (const auto& entry : defaults) {
     bool present = false;
@@ -187,8 +193,7 @@ class Loader {
     } else if (kind == "Class_Category") {
       root = &body;
     } else {
-      Located{&main, &body}.Fail("expected a Design or a Class_Category, not " +
-                      std::string(kind));
+      Located{&main, &body}.Fail("expected a Design or a Class_Category, not " + std::string(kind));
     }
     model_->root.name = NameOf(main.tree, *root);
     Walk(Located{&main, root}, true);
@@ -226,7 +231,8 @@ class Loader {
     const long number = char_set.empty() ? 0 : std::strtol(char_set.c_str(), nullptr, 10);
     std::string code_page = petal::CodePageOfCharSet(number);
     if (code_page.empty()) {
-      warn_(main.path + ": warning: unknown charSet " + char_set + ", reading the texts as windows-1252");
+      warn_(main.path + ": warning: unknown charSet " + char_set +
+            ", reading the texts as windows-1252");
       code_page = "windows-1252";
     }
     model_->encoding = code_page;
@@ -320,13 +326,13 @@ class Loader {
       if (unit.tree.Raw(body) != "Class_Category")
         problem = location.found + " holds no package";
       else if (unit.tree.PropertyText(body, "quid") != quid)
-        problem = location.found + " holds another package (quid " + unit.tree.PropertyText(body, "quid") +
-                  ", not " + quid + ")";
+        problem = location.found + " holds another package (quid " +
+                  unit.tree.PropertyText(body, "quid") + ", not " + quid + ")";
       else
         return Located{&unit, &body};
     }
-    warn_(stub.Where() + ": warning: unit \"" + file_name + "\" of package " + qualified + " " + problem +
-          "; the package is not loaded");
+    warn_(stub.Where() + ": warning: unit \"" + file_name + "\" of package " + qualified + " " +
+          problem + "; the package is not loaded");
     result_.missingUnits.push_back({qualified, file_name});
     missing_.push_back({qualified, file_name});
     return {};
@@ -351,7 +357,8 @@ class Loader {
     qualified_of_.emplace(where.node, qualified);
     if (logical) logical_classes_.push_back({where, qualified});
     ForEachObject(tree, *where.node, "nestedClasses", [&](const Node& nested) {
-      if (IsClassKind(tree.Raw(nested))) RegisterClass(Located{where.file, &nested}, qualified, logical);
+      if (IsClassKind(tree.Raw(nested)))
+        RegisterClass(Located{where.file, &nested}, qualified, logical);
     });
   }
 
@@ -365,7 +372,8 @@ class Loader {
 
   const Missing* MissingUnitOf(const std::string& qualified) const {
     for (const Missing& unit : missing_)
-      if (qualified.size() > unit.prefix.size() + 2 && qualified.compare(0, unit.prefix.size(), unit.prefix) == 0 &&
+      if (qualified.size() > unit.prefix.size() + 2 &&
+          qualified.compare(0, unit.prefix.size(), unit.prefix) == 0 &&
           qualified.compare(unit.prefix.size(), 2, "::") == 0)
         return &unit;
     return nullptr;
@@ -404,7 +412,8 @@ class Loader {
     pending_superclasses_.push_back({&cls, where});
     const auto qualified = qualified_of_.find(&node);
     if (!cls.id.empty())
-      result_.items.push_back({cls.id, qualified == qualified_of_.end() ? "" : qualified->second, cls.name, &cls});
+      result_.items.push_back(
+          {cls.id, qualified == qualified_of_.end() ? "" : qualified->second, cls.name, &cls});
     return &cls;
   }
 
@@ -456,7 +465,8 @@ class Loader {
     host::MemoryClass& cls = model_->classes.emplace_back();
     cls.id = canonical;
     cls.name = simple;
-    if (const Missing* unit = MissingUnitOf(canonical)) cls.unavailable = UnavailableMessage(canonical, *unit);
+    if (const Missing* unit = MissingUnitOf(canonical))
+      cls.unavailable = UnavailableMessage(canonical, *unit);
     stand_ins_.emplace(canonical, &cls);
     return &cls;
   }
@@ -479,8 +489,8 @@ class Loader {
     std::vector<const Node*> roles;
     ForEachObject(tree, node, "roles", [&](const Node& role) { roles.push_back(&role); });
     if (roles.size() != 2)
-      item.where.Fail("association " + item.qualified + " has " +
-                      std::to_string(roles.size()) + " roles, not two");
+      item.where.Fail("association " + item.qualified + " has " + std::to_string(roles.size()) +
+                      " roles, not two");
     ReadRole(Located{item.where.file, roles[0]}, association.first);
     ReadRole(Located{item.where.file, roles[1]}, association.second);
     if (!association.id.empty())
@@ -498,8 +508,9 @@ class Loader {
 
   void ReadDiagram(const Diagram& diagram) {
     const Tree& tree = diagram.where.tree();
-    host::MemoryClassDiagram& target = diagram.package.empty() ? model_->root.diagrams.emplace_back()
-                                                               : model_->packageDiagrams.emplace_back();
+    host::MemoryClassDiagram& target = diagram.package.empty()
+                                           ? model_->root.diagrams.emplace_back()
+                                           : model_->packageDiagrams.emplace_back();
     target.name = NameOf(tree, *diagram.where.node);
     target.package = diagram.package;
     std::unordered_set<const void*> shown;
@@ -535,8 +546,8 @@ class Loader {
     host::MemoryClass& cls = model_->classes.emplace_back();
     cls.id = id;
     cls.name = segments.back();
-    cls.unavailable = "class diagram \"" + diagram + "\" shows the class " + canonical + " (quid " + quidu +
-                      "), which is not in the loaded model";
+    cls.unavailable = "class diagram \"" + diagram + "\" shows the class " + canonical + " (quid " +
+                      quidu + "), which is not in the loaded model";
     stand_ins_.emplace(id, &cls);
     return &cls;
   }
@@ -556,7 +567,8 @@ class Loader {
     association.unavailable = "class diagram \"" + diagram + "\" shows the association " + quidu +
                               ", which is not in the loaded model";
     if (!missing_.empty())
-      association.unavailable += "; it may lie in the unit \"" + missing_.front().file_name + "\", which was not loaded";
+      association.unavailable +=
+          "; it may lie in the unit \"" + missing_.front().file_name + "\", which was not loaded";
     stand_in_associations_.emplace(quidu, &association);
     return &association;
   }

@@ -28,7 +28,8 @@ const host::Element* Resolve(const PetalModel& model, const std::string& word) {
   }
   if (matches.size() == 1) return matches.front()->element;
   if (matches.size() > 1)
-    throw SelectionError("--select " + word + " is ambiguous; it names:" + Candidates(matches, encoding));
+    throw SelectionError("--select " + word +
+                         " is ambiguous; it names:" + Candidates(matches, encoding));
   if (qualified) {
     for (const MissingUnit& unit : model.missingUnits) {
       const std::string prefix = petal::ToUtf8(unit.package, encoding) + "::";

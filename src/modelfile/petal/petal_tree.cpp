@@ -104,10 +104,14 @@ class Parser {
 
   static const char* FormName(FrameKind kind) {
     switch (kind) {
-      case FrameKind::kObject: return "object";
-      case FrameKind::kList: return "list";
-      case FrameKind::kWrapped: return "value";
-      default: return "parenthesis";
+      case FrameKind::kObject:
+        return "object";
+      case FrameKind::kList:
+        return "list";
+      case FrameKind::kWrapped:
+        return "value";
+      default:
+        return "parenthesis";
     }
   }
 
@@ -147,10 +151,12 @@ class Parser {
     Node& node = tree_.nodes[child];
     switch (frame.expect) {
       case Expect::kForms:
-        if (node.type != NodeType::kObject) Fail(offset, "unexpected " + What(node) + " outside an object");
+        if (node.type != NodeType::kObject)
+          Fail(offset, "unexpected " + What(node) + " outside an object");
         break;
       case Expect::kNamesOrKey:
-        if (node.type != NodeType::kString) Fail(offset, "unexpected " + What(node) + " where a key belongs");
+        if (node.type != NodeType::kString)
+          Fail(offset, "unexpected " + What(node) + " where a key belongs");
         break;
       case Expect::kKey:
         Fail(offset, "unexpected " + What(node) + " where a key belongs");
@@ -172,15 +178,24 @@ class Parser {
 
   static std::string What(const Node& node) {
     switch (node.type) {
-      case NodeType::kObject: return "object";
-      case NodeType::kList: return "list";
-      case NodeType::kWrapped: return "wrapped value";
-      case NodeType::kTuple: return "'('";
-      case NodeType::kString: return "string";
-      case NodeType::kTextBlock: return "text block";
-      case NodeType::kNumber: return "number";
-      case NodeType::kIdentifier: return "identifier";
-      case NodeType::kReference: return "reference";
+      case NodeType::kObject:
+        return "object";
+      case NodeType::kList:
+        return "list";
+      case NodeType::kWrapped:
+        return "wrapped value";
+      case NodeType::kTuple:
+        return "'('";
+      case NodeType::kString:
+        return "string";
+      case NodeType::kTextBlock:
+        return "text block";
+      case NodeType::kNumber:
+        return "number";
+      case NodeType::kIdentifier:
+        return "identifier";
+      case NodeType::kReference:
+        return "reference";
     }
     return "token";
   }
@@ -196,7 +211,8 @@ class Parser {
 
   void Open() {
     const std::uint32_t open = Offset();
-    if (stack_.size() > kMaxNesting) Fail(open, "nesting deeper than " + std::to_string(kMaxNesting) + " levels");
+    if (stack_.size() > kMaxNesting)
+      Fail(open, "nesting deeper than " + std::to_string(kMaxNesting) + " levels");
     ++pos_;
     SkipBlanks();
     const std::size_t word = pos_;
@@ -316,7 +332,8 @@ class Parser {
     const std::size_t end = bytes_.size();
     std::size_t p = pos_;
     for (;;) {
-      while (p < end && bytes_[p] != '\n') p += Byte(p) < 0x80 || !tree_.valid_utf8 ? 1 : CheckUtf8(p);
+      while (p < end && bytes_[p] != '\n')
+        p += Byte(p) < 0x80 || !tree_.valid_utf8 ? 1 : CheckUtf8(p);
       if (p + 1 < end && bytes_[p + 1] == '|') {
         p += 1;
         continue;
@@ -344,7 +361,8 @@ class Parser {
     std::uint64_t number = 0;
     while (p < bytes_.size() && IsDigit(Byte(p))) {
       number = number * 10 + (Byte(p) - '0');
-      if (number > std::numeric_limits<std::uint32_t>::max()) Fail(at, "reference number too large");
+      if (number > std::numeric_limits<std::uint32_t>::max())
+        Fail(at, "reference number too large");
       ++p;
     }
     if (p == pos_ + 1 || number == 0) Fail(at, "'@' without a number");
@@ -395,7 +413,8 @@ class Parser {
 }  // namespace
 
 const Node* Tree::Property(const Node& object, std::string_view key) const {
-  for (std::uint32_t child = object.first_child; child != kNoNode; child = nodes[child].next_sibling) {
+  for (std::uint32_t child = object.first_child; child != kNoNode;
+       child = nodes[child].next_sibling) {
     const Node& node = nodes[child];
     if (node.key_length == key.size() && Key(node) == key) return &node;
   }
@@ -403,7 +422,8 @@ const Node* Tree::Property(const Node& object, std::string_view key) const {
 }
 
 const Node* Tree::Name(const Node& object, std::size_t index) const {
-  for (std::uint32_t child = object.first_child; child != kNoNode; child = nodes[child].next_sibling) {
+  for (std::uint32_t child = object.first_child; child != kNoNode;
+       child = nodes[child].next_sibling) {
     const Node& node = nodes[child];
     if (node.key_length != 0) break;
     if (index-- == 0) return &node;
@@ -462,9 +482,11 @@ bool Tree::IsTrue(const Node& object, std::string_view key) const {
 
 std::pair<int, int> Tree::LineAndColumn(std::uint32_t offset) const {
   const std::string_view before = bytes.substr(0, std::min<std::size_t>(offset, bytes.size()));
-  const std::size_t line = 1 + static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
+  const std::size_t line =
+      1 + static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
   const std::size_t last_break = before.rfind('\n');
-  const std::size_t column = before.size() - (last_break == std::string_view::npos ? 0 : last_break + 1) + 1;
+  const std::size_t column =
+      before.size() - (last_break == std::string_view::npos ? 0 : last_break + 1) + 1;
   return {static_cast<int>(line), static_cast<int>(column)};
 }
 

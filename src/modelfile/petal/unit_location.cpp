@@ -11,7 +11,9 @@ namespace fs = std::filesystem;
 
 bool SameWithoutCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
+           const auto lower = [](char c) {
+             return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+           };
            return lower(x) == lower(y);
          });
 }
@@ -67,7 +69,8 @@ UnitLocation LocateUnit(std::string_view file_name, const std::string& referenci
   std::vector<std::string> candidates;
   if (!name.empty() && name[0] == '$') {
     const std::size_t slash = name.find('/');
-    const std::string symbol = name.substr(1, slash == std::string::npos ? std::string::npos : slash - 1);
+    const std::string symbol =
+        name.substr(1, slash == std::string::npos ? std::string::npos : slash - 1);
     const std::string rest = slash == std::string::npos ? std::string() : name.substr(slash + 1);
     std::string folder;
     bool known = false;
@@ -100,7 +103,8 @@ UnitLocation LocateUnit(std::string_view file_name, const std::string& referenci
 
   UnitLocation location;
   for (const std::string& candidate : candidates) {
-    if (std::find(location.looked.begin(), location.looked.end(), candidate) != location.looked.end())
+    if (std::find(location.looked.begin(), location.looked.end(), candidate) !=
+        location.looked.end())
       continue;
     location.looked.push_back(candidate);
     location.found = MatchWithoutCase(candidate);

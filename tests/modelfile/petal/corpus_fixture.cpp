@@ -22,7 +22,8 @@ struct Fixture {
 };
 
 std::string BuildFixture() {
-  const fs::path root = fs::temp_directory_path() / ("tarn-petal-corpus-" + std::to_string(::getpid()));
+  const fs::path root =
+      fs::temp_directory_path() / ("tarn-petal-corpus-" + std::to_string(::getpid()));
   fs::remove_all(root);
   for (const CorpusFile& file : CorpusFiles()) {
     fs::create_directories(root / file.folder);
@@ -99,9 +100,11 @@ std::string CorpusPathAsTarn(const std::string& id, const std::string& tool) {
   std::string text = bytes.str();
   const std::string from = "tool       \t\"" + tool + "\"";
   const std::string to = "tool       \t\"Tarn\"";
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+  for (std::size_t at = text.find(from); at != std::string::npos;
+       at = text.find(from, at + to.size()))
     text.replace(at, from.size(), to);
-  const fs::path copy = original.parent_path() / (original.stem().string() + "-tarn" + original.extension().string());
+  const fs::path copy =
+      original.parent_path() / (original.stem().string() + "-tarn" + original.extension().string());
   std::ofstream(copy, std::ios::binary) << text;
   return copy.string();
 }

@@ -11,13 +11,13 @@
 namespace tarn::modelfile {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::HasSubstr;
-using ::testing::SizeIs;
 using testing::CorpusFiles;
 using testing::CorpusPath;
 using testing::CorpusPathAsTarn;
 using testing::CorpusSource;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::SizeIs;
 
 class PetalCorpus : public ::testing::Test {
  protected:
@@ -28,7 +28,8 @@ class PetalCorpus : public ::testing::Test {
   PetalModel Load(const std::string& id) { return LoadPath(CorpusPath(id)); }
   PetalModel LoadPath(const std::string& path) {
     warnings_.clear();
-    return LoadPetalModel(path, {}, [this](const std::string& warning) { warnings_.push_back(warning); });
+    return LoadPetalModel(path, {},
+                          [this](const std::string& warning) { warnings_.push_back(warning); });
   }
 
   std::vector<std::string> warnings_;
@@ -41,7 +42,8 @@ const host::ClassDiagram& FirstDiagram(const PetalModel& model) {
 std::vector<std::string> ClassNames(const host::ClassDiagram& diagram) {
   std::vector<std::string> names;
   const auto classes = diagram.AllClasses();
-  for (std::int16_t i = 1; i <= classes.ItemCount(); ++i) names.push_back(classes.ItemAt(i).ElementName());
+  for (std::int16_t i = 1; i <= classes.ItemCount(); ++i)
+    names.push_back(classes.ItemAt(i).ElementName());
   return names;
 }
 
@@ -97,14 +99,18 @@ TEST_F(PetalCorpus, UnitsOfTheEclipseModels) {
 
   const PetalModel uml2 = Load("C06");
   ASSERT_THAT(warnings_, SizeIs(2));
-  EXPECT_THAT(warnings_[0], HasSubstr("UML2.mdl:119:14: warning: unit "
-                                      "\"$CURDIR\\..\\..\\org.eclipse.emf.ecore\\model\\org.eclipse.emf.Ecore.cat\" "
-                                      "of package Logical View::ecore not found"));
-  EXPECT_THAT(warnings_[1], HasSubstr("\"$CURDIR\\org.eclipse.UML2.cat\" of package Logical View::UML2"));
+  EXPECT_THAT(
+      warnings_[0],
+      HasSubstr("UML2.mdl:119:14: warning: unit "
+                "\"$CURDIR\\..\\..\\org.eclipse.emf.ecore\\model\\org.eclipse.emf.Ecore.cat\" "
+                "of package Logical View::ecore not found"));
+  EXPECT_THAT(warnings_[1],
+              HasSubstr("\"$CURDIR\\org.eclipse.UML2.cat\" of package Logical View::UML2"));
   ASSERT_THAT(uml2.missingUnits, SizeIs(2));
   // C05:4530 class RedefinableElement, C05:4584 its operation's precondition.
-  const auto selected = ResolvePetalSelection(uml2, {"Logical View::InfrastructureLibrary::Core::"
-                                                     "Abstractions::Redefinitions::RedefinableElement"});
+  const auto selected =
+      ResolvePetalSelection(uml2, {"Logical View::InfrastructureLibrary::Core::"
+                                   "Abstractions::Redefinitions::RedefinableElement"});
   const auto& redefinable = static_cast<const host::MemoryClass&>(*selected.at(0));
   ASSERT_THAT(redefinable.operations, SizeIs(4));
   EXPECT_EQ(redefinable.operations[2].name, "isConsistentWith");
@@ -168,8 +174,8 @@ TEST_F(PetalCorpus, StudentModels) {
   const host::ClassDiagram& hospital = FirstDiagram(library);  // C22:322
   EXPECT_EQ(hospital.ElementName(), "hospital");
   // database is drawn twice (C22:466, C22:495) and listed once.
-  EXPECT_THAT(ClassNames(hospital), ElementsAre("librarian", "staff", "student", "database", "magazines",
-                                                "reading books", "books"));
+  EXPECT_THAT(ClassNames(hospital), ElementsAre("librarian", "staff", "student", "database",
+                                                "magazines", "reading books", "books"));
   EXPECT_EQ(hospital.ClassAssociations().ItemCount(), 6);
   const host::Class& student = hospital.AllClasses().ItemAt(3);  // C22:56-86
   EXPECT_EQ(student.ClassOperations().ItemCount(), 3);
@@ -180,8 +186,8 @@ TEST_F(PetalCorpus, StudentModels) {
 
   const PetalModel staff = Load("C24");
   const host::ClassDiagram& main = FirstDiagram(staff);
-  EXPECT_THAT(ClassNames(main), ElementsAre("TinTuyenDung", "ChuyenVien", "PhongBan", "GiangVien", "Khoa",
-                                            "HoSo", "NhanSu"));
+  EXPECT_THAT(ClassNames(main), ElementsAre("TinTuyenDung", "ChuyenVien", "PhongBan", "GiangVien",
+                                            "Khoa", "HoSo", "NhanSu"));
   const host::Association& first = main.ClassAssociations().ItemAt(1);  // C24:278-292
   EXPECT_EQ(first.FirstRole().RoleSupplierName(), "ChuyenVien");
   EXPECT_EQ(first.FirstRole().RoleCardinality(), "n");
@@ -211,8 +217,10 @@ TEST_F(PetalCorpus, CodePagesAndLocalizedRoots) {
   EXPECT_EQ(FirstDiagram(chinese).ClassAssociations().ItemCount(), 14);
   EXPECT_EQ(FirstDiagram(chinese).AllClasses().ItemAt(1).ElementName(), "Plane");  // C25:854
   // The root's name, converted from GBK, qualifies the names on the command line.
-  EXPECT_EQ(ResolvePetalSelection(chinese, {"\xE6\x98\xBE\xE7\xA4\xBA\xE9\x80\xBB\xE8\xBE\x91::Plane"}).at(0),
-            &FirstDiagram(chinese).AllClasses().ItemAt(1));
+  EXPECT_EQ(
+      ResolvePetalSelection(chinese, {"\xE6\x98\xBE\xE7\xA4\xBA\xE9\x80\xBB\xE8\xBE\x91::Plane"})
+          .at(0),
+      &FirstDiagram(chinese).AllClasses().ItemAt(1));
 
   EXPECT_EQ(Load("C16").app->model.encoding, "windows-1255");
   EXPECT_EQ(Load("C26").app->model.encoding, "gbk");
@@ -246,12 +254,15 @@ TEST_F(PetalCorpus, EscapedColonsAndTabTextBlocks) {
   const PetalModel model = LoadPath(CorpusPathAsTarn("C29", "cg"));
   const host::MemoryClass& stack = ClassWithId(model, "4047CAD900C8");
   EXPECT_EQ(stack.name, "std::stack< int >");
-  EXPECT_EQ(ResolvePetalSelection(model, {"Logical View::inexum::OSP::std\\:\\:stack< int >"}).at(0), &stack);
+  EXPECT_EQ(
+      ResolvePetalSelection(model, {"Logical View::inexum::OSP::std\\:\\:stack< int >"}).at(0),
+      &stack);
   const host::MemoryClass& mode = ClassWithId(model, "4047CAD90295");
   EXPECT_EQ(mode.name, "Mode");
   EXPECT_THAT(mode.TaggedValue("Tarn", "ImplementationType"),
               ::testing::StartsWith("enum Mode {c_non=0, c_basic=1,"));
-  EXPECT_THAT(mode.TaggedValue("Tarn", "ImplementationType"), ::testing::EndsWith("c_all=65535\t\t}"));
+  EXPECT_THAT(mode.TaggedValue("Tarn", "ImplementationType"),
+              ::testing::EndsWith("c_all=65535\t\t}"));
 }
 
 // C32:109-133: a multi-line tagged value in a file with LF line ends reads
@@ -311,7 +322,8 @@ TEST_F(PetalCorpus, DiagramWithAMissingUnit) {
   EXPECT_EQ(classes.ItemAt(1).ElementName(), "ClassA");
   EXPECT_EQ(classes.ItemAt(2).ElementName(), "ClassB");  // C20:13
   EXPECT_EQ(UnloadedError([&] { classes.ItemAt(3).ElementName(); }),
-            "Logical View::com::bitplan::catC::ClassC lies in the unit \"$CRS_HOME\\sgtest2018-09-C.cat\" "
+            "Logical View::com::bitplan::catC::ClassC lies in the unit "
+            "\"$CRS_HOME\\sgtest2018-09-C.cat\" "
             "(package Logical View::com::bitplan::catC), which was not loaded");
 }
 

@@ -40,7 +40,8 @@ class PetalMapping : public ::testing::Test {
 
   PetalModel Load(const std::string& path, const PetalOptions& options = {}) {
     warnings_.clear();
-    return LoadPetalModel(path, options, [this](const std::string& warning) { warnings_.push_back(warning); });
+    return LoadPetalModel(path, options,
+                          [this](const std::string& warning) { warnings_.push_back(warning); });
   }
 
   fs::path folder_;
@@ -333,29 +334,36 @@ TEST_F(PetalMapping, UnqualifiedNamesOfVersion40FilesAndTheRootFoundByPosition) 
 }
 
 TEST_F(PetalMapping, ValidUtf8WithMultiByteSequencesOverridesTheDeclaredCharSet) {
-  const std::string model = "(object Design \"Logical View\"\n"
-                            "    root_category 	(object Class_Category \"Logical View\"\n"
-                            "\tdocumentation \"\xE5\x9B\x9B\xE5\xB1\x82\"))\n";
+  const std::string model =
+      "(object Design \"Logical View\"\n"
+      "    root_category 	(object Class_Category \"Logical View\"\n"
+      "\tdocumentation \"\xE5\x9B\x9B\xE5\xB1\x82\"))\n";
   EXPECT_EQ(Load(Write("u.mdl", Header(50, "134") + model)).app->model.encoding, "utf-8");
-  const std::string plain = "(object Design \"Logical View\"\n"
-                            "    root_category 	(object Class_Category \"Logical View\"))\n";
+  const std::string plain =
+      "(object Design \"Logical View\"\n"
+      "    root_category 	(object Class_Category \"Logical View\"))\n";
   EXPECT_EQ(Load(Write("c.mdl", Header(50, "204") + plain)).app->model.encoding, "windows-1251");
 }
 
 std::string Unit(const std::string& name, const std::string& quid, const std::string& models) {
-  return Header() + "(object Class_Category \"" + name + "\"\n    is_unit TRUE\n    is_loaded TRUE\n    quid \"" +
-         quid + "\"\n    logical_models (list unit_reference_list\n" + models + "))\n";
+  return Header() + "(object Class_Category \"" + name +
+         "\"\n    is_unit TRUE\n    is_loaded TRUE\n    quid \"" + quid +
+         "\"\n    logical_models (list unit_reference_list\n" + models + "))\n";
 }
 
 std::string Stub(const std::string& name, const std::string& file, const std::string& quid) {
-  return "\t    (object Class_Category \"" + name + "\"\n\t\tis_unit TRUE\n\t\tis_loaded FALSE\n\t\tfile_name \"" +
-         file + "\"\n\t\tquid \"" + quid + "\")\n";
+  return "\t    (object Class_Category \"" + name +
+         "\"\n\t\tis_unit TRUE\n\t\tis_loaded FALSE\n\t\tfile_name \"" + file + "\"\n\t\tquid \"" +
+         quid + "\")\n";
 }
 
 std::string Model(const std::string& models, const std::string& items) {
-  return Header() + "(object Design \"Logical View\"\n    root_category (object Class_Category \"Logical View\"\n" +
+  return Header() +
+         "(object Design \"Logical View\"\n    root_category (object Class_Category \"Logical "
+         "View\"\n" +
          "\tlogical_models (list unit_reference_list\n" + models + ")\n" +
-         "\tlogical_presentations (list unit_reference_list\n\t    (object ClassDiagram \"Main\"\n" +
+         "\tlogical_presentations (list unit_reference_list\n\t    (object ClassDiagram "
+         "\"Main\"\n" +
          "\t\titems (list diagram_item_list\n" + items + ")))))\n";
 }
 
@@ -368,11 +376,12 @@ TEST_F(PetalMapping, LoadsNestedUnitsThroughCurdirPathMapsAndFileNamesOfAnyCase)
         Unit("outer", "0000000000U1",
              "\t(object Class \"O\" quid \"0000000000C1\")\n" +
                  Stub("inner", "$CURDIR\\\\deeper\\\\inner.cat", "0000000000U2")));
-  Write("units/deeper/inner.cat", Unit("inner", "0000000000U2", "\t(object Class \"I\" quid \"0000000000C2\")\n"));
-  const std::string path = Write(
-      "model/m.mdl", Model(Stub("outer", "$Tarn_Units\\\\outer.cat", "0000000000U1"),
-                           ClassView("Logical View::outer::inner::I", "0000000000C2") +
-                               ClassView("Logical View::outer::O", "0000000000C1")));
+  Write("units/deeper/inner.cat",
+        Unit("inner", "0000000000U2", "\t(object Class \"I\" quid \"0000000000C2\")\n"));
+  const std::string path =
+      Write("model/m.mdl", Model(Stub("outer", "$Tarn_Units\\\\outer.cat", "0000000000U1"),
+                                 ClassView("Logical View::outer::inner::I", "0000000000C2") +
+                                     ClassView("Logical View::outer::O", "0000000000C1")));
   PetalOptions options;
   options.pathMap["TARN_UNITS"] = (folder_ / "units").string();
   const PetalModel petal = Load(path, options);
@@ -396,20 +405,25 @@ TEST_F(PetalMapping, AMissingUnitIsAWarningAndAnErrorOnlyWhereItIsUsed) {
       Stub("gone", "D:\\\\elsewhere\\\\wrong.cat", "0000000000U1") +
       "\t    (object Class \"Here\" quid \"0000000000C1\"\n"
       "\t\tsuperclasses (list inheritance_relationship_list\n"
-      "\t\t    (object Inheritance_Relationship supplier \"Logical View::gone::Base\" quidu \"0000000000C9\")))\n"
+      "\t\t    (object Inheritance_Relationship supplier \"Logical View::gone::Base\" quidu "
+      "\"0000000000C9\")))\n"
       "\t    (object Association \"uses\" quid \"0000000000A1\"\n"
       "\t\troles (list role_list\n"
       "\t\t    (object Role \"here\" supplier \"Logical View::Here\" quidu \"0000000000C1\")\n"
-      "\t\t    (object Role \"there\" supplier \"Logical View::gone::There\" quidu \"0000000000C8\")))\n";
+      "\t\t    (object Role \"there\" supplier \"Logical View::gone::There\" quidu "
+      "\"0000000000C8\")))\n";
   const std::string path =
-      Write("m.mdl", Model(models, ClassView("Logical View::Here", "0000000000C1") +
-                                       ClassView("Logical View::gone::There", "0000000000C8") +
-                                       "\t\t    (object AssociationViewNew \"\" quidu \"0000000000A9\")\n"));
+      Write("m.mdl",
+            Model(models, ClassView("Logical View::Here", "0000000000C1") +
+                              ClassView("Logical View::gone::There", "0000000000C8") +
+                              "\t\t    (object AssociationViewNew \"\" quidu \"0000000000A9\")\n"));
   const PetalModel petal = Load(path);
   ASSERT_EQ(warnings_.size(), 1u);
-  EXPECT_THAT(warnings_[0], HasSubstr("m.mdl:9:14: warning: unit \"D:\\elsewhere\\wrong.cat\" of package "
-                                      "Logical View::gone"));
-  EXPECT_THAT(warnings_[0], HasSubstr("holds another package (quid 0000000000FF, not 0000000000U1)"));
+  EXPECT_THAT(warnings_[0],
+              HasSubstr("m.mdl:9:14: warning: unit \"D:\\elsewhere\\wrong.cat\" of package "
+                        "Logical View::gone"));
+  EXPECT_THAT(warnings_[0],
+              HasSubstr("holds another package (quid 0000000000FF, not 0000000000U1)"));
   ASSERT_EQ(petal.missingUnits.size(), 1u);
   EXPECT_EQ(petal.missingUnits[0].package, "Logical View::gone");
 
@@ -428,27 +442,34 @@ TEST_F(PetalMapping, AMissingUnitIsAWarningAndAnErrorOnlyWhereItIsUsed) {
     return std::string("no error");
   };
   EXPECT_EQ(unloaded([&] { classes.ItemAt(2).ElementName(); }),
-            "Logical View::gone::There lies in the unit \"D:\\elsewhere\\wrong.cat\" (package Logical View::gone), "
+            "Logical View::gone::There lies in the unit \"D:\\elsewhere\\wrong.cat\" (package "
+            "Logical View::gone), "
             "which was not loaded");
   EXPECT_THAT(unloaded([&] { here.Superclasses().ItemAt(1).ClassAttributes(); }),
               HasSubstr("Logical View::gone::Base lies in the unit"));
   const host::Association& uses = petal.app->model.associations.at(0);
   EXPECT_EQ(uses.FirstRole().RoleSupplierName(), "Here");
-  EXPECT_THAT(unloaded([&] { uses.SecondRole().RoleSupplierName(); }), HasSubstr("gone::There lies in the unit"));
-  EXPECT_THAT(unloaded([&] { main.ClassAssociations().ItemAt(1).FirstRole(); }),
-              HasSubstr("shows the association 0000000000A9, which is not in the loaded model; it may lie in"));
+  EXPECT_THAT(unloaded([&] { uses.SecondRole().RoleSupplierName(); }),
+              HasSubstr("gone::There lies in the unit"));
+  EXPECT_THAT(
+      unloaded([&] { main.ClassAssociations().ItemAt(1).FirstRole(); }),
+      HasSubstr(
+          "shows the association 0000000000A9, which is not in the loaded model; it may lie in"));
 }
 
 TEST_F(PetalMapping, AViewOfAnElementNotInTheModelFailsWhenUsed) {
-  const std::string path = Write("m.mdl", Model("", ClassView("Logical View::Nowhere", "0000000000C1")));
+  const std::string path =
+      Write("m.mdl", Model("", ClassView("Logical View::Nowhere", "0000000000C1")));
   const PetalModel petal = Load(path);
-  const host::Class& nowhere = petal.app->model.RootCategory().ClassDiagrams().ItemAt(1).AllClasses().ItemAt(1);
+  const host::Class& nowhere =
+      petal.app->model.RootCategory().ClassDiagrams().ItemAt(1).AllClasses().ItemAt(1);
   try {
     nowhere.ClassOperations();
     FAIL() << "no error";
   } catch (const Error& error) {
     EXPECT_STREQ(error.what(),
-                 "class diagram \"Main\" shows the class Logical View::Nowhere (quid 0000000000C1), which is not "
+                 "class diagram \"Main\" shows the class Logical View::Nowhere (quid "
+                 "0000000000C1), which is not "
                  "in the loaded model");
   }
 }
@@ -463,7 +484,8 @@ TEST_F(PetalMapping, ModelLevelProblemsAreLoadErrors) {
         try {
           Load(Write("m.mdl", one_role));
         } catch (const LoadError& error) {
-          EXPECT_THAT(error.what(), HasSubstr("m.mdl:9:14: association Logical View::a has 1 roles, not two"));
+          EXPECT_THAT(error.what(),
+                      HasSubstr("m.mdl:9:14: association Logical View::a has 1 roles, not two"));
           throw;
         }
       },

@@ -23,7 +23,8 @@ const char* const kModel =
     "\tlogical_models (list unit_reference_list\n"
     "\t    (object Class \"Account\" quid \"0000000000A1\")\n"
     "\t    (object Class \"Bank\" quid \"0000000000B1\")\n"
-    "\t    (object Class \"\xD5\xCB\xBB\xA7\" quid \"0000000000C1\")\n"  // GBK for the word "account"
+    "\t    (object Class \"\xD5\xCB\xBB\xA7\" quid \"0000000000C1\")\n"  // GBK for the word
+                                                                         // "account"
     "\t    (object UseCase \"Open\" quid \"0000000000D1\")\n"
     "\t    (object Class_Category \"old\"\n"
     "\t\tquid \"000000000002\"\n"
@@ -39,7 +40,9 @@ const char* const kModel =
 class PetalSelection : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    path_ = (std::filesystem::temp_directory_path() / ("tarn-select-" + std::to_string(::getpid()) + ".mdl")).string();
+    path_ = (std::filesystem::temp_directory_path() /
+             ("tarn-select-" + std::to_string(::getpid()) + ".mdl"))
+                .string();
     std::ofstream(path_, std::ios::binary) << kModel;
     model_ = new PetalModel(LoadPetalModel(path_, {}, [](const std::string&) {}));
   }
@@ -57,7 +60,9 @@ class PetalSelection : public ::testing::Test {
     return "no error";
   }
 
-  static const host::MemoryClass& Class(std::size_t index) { return model_->app->model.classes.at(index); }
+  static const host::MemoryClass& Class(std::size_t index) {
+    return model_->app->model.classes.at(index);
+  }
 
   static std::string path_;
   static PetalModel* model_;
@@ -68,7 +73,8 @@ PetalModel* PetalSelection::model_ = nullptr;
 
 TEST_F(PetalSelection, QuidQualifiedNameOrUniqueSimpleName) {
   const auto selected = ResolvePetalSelection(
-      *model_, {"0000000000A2", "Logical View::Account", "Bank", "owns", "\xE8\xB4\xA6\xE6\x88\xB7"});
+      *model_,
+      {"0000000000A2", "Logical View::Account", "Bank", "owns", "\xE8\xB4\xA6\xE6\x88\xB7"});
   ASSERT_EQ(selected.size(), 5u);
   EXPECT_EQ(selected[0], &Class(3));
   EXPECT_EQ(selected[1], &Class(0));
@@ -93,12 +99,16 @@ TEST_F(PetalSelection, AmbiguousAndUnknownWordsAreUsageErrors) {
             "--select Account is ambiguous; it names:\n"
             "  Logical View::Account (quid 0000000000A1)\n"
             "  Logical View::old::Account (quid 0000000000A2)");
-  EXPECT_EQ(Fails({"Bank", "Nothing"}), "--select Nothing: no class or association of the model has this name or quid");
+  EXPECT_EQ(Fails({"Bank", "Nothing"}),
+            "--select Nothing: no class or association of the model has this name or quid");
   EXPECT_EQ(Fails({"Logical View::Bank::X"}),
-            "--select Logical View::Bank::X: no class or association of the model has this qualified name");
-  EXPECT_EQ(Fails({"Open"}), "--select Open: no class or association of the model has this name or quid");
-  EXPECT_EQ(Fails({"Logical View::gone::Thing"}),
-            "--select Logical View::gone::Thing: it lies in the unit \"gone.cat\", which was not loaded");
+            "--select Logical View::Bank::X: no class or association of the model has this "
+            "qualified name");
+  EXPECT_EQ(Fails({"Open"}),
+            "--select Open: no class or association of the model has this name or quid");
+  EXPECT_EQ(
+      Fails({"Logical View::gone::Thing"}),
+      "--select Logical View::gone::Thing: it lies in the unit \"gone.cat\", which was not loaded");
 }
 
 }  // namespace

@@ -14,13 +14,15 @@ namespace {
 
 using ::testing::HasSubstr;
 
-constexpr std::string_view kHeader = "\n(object Petal\n    version    \t50\n    charSet    \t0)\n\n";
+constexpr std::string_view kHeader =
+    "\n(object Petal\n    version    \t50\n    charSet    \t0)\n\n";
 
 std::string Body(std::string_view body) { return std::string(kHeader) + std::string(body); }
 
 std::vector<const Node*> Children(const Tree& tree, const Node& node) {
   std::vector<const Node*> children;
-  for (std::uint32_t child = node.first_child; child != kNoNode; child = tree.at(child).next_sibling)
+  for (std::uint32_t child = node.first_child; child != kNoNode;
+       child = tree.at(child).next_sibling)
     children.push_back(&tree.at(child));
   return children;
 }
@@ -100,24 +102,16 @@ TEST(PetalTree, QuotedStringsUndoEscapesAndEndLinesWithCrLf) {
 TEST(PetalTree, TextBlocksJoinTheirLinesWithCrLfWhateverTheFileUsed) {
   for (const std::string eol : {"\n", "\r\n"}) {
     SCOPED_TRACE(eol == "\n" ? "LF" : "CR LF");
-    const std::string bytes = Body(
-        "(object Operation \"op\"" + eol +
-        "    documentation \t" + eol +
-        "|first \"quoted\" \\\" line" + eol +
-        "|\tsecond" + eol +
-        "|" + eol +
-        "    " + eol +
-        "    pre_condition (object Semantic_Info" + eol +
-        "\tPDL \t" + eol +
-        "|x' = x + 1" + eol +
-        "\t)" + eol +
-        "    value (value Text " + eol +
-        "|only)" + eol +
-        "\t)" + eol +
-        "    last \"end\")" + eol);
+    const std::string bytes =
+        Body("(object Operation \"op\"" + eol + "    documentation \t" + eol +
+             "|first \"quoted\" \\\" line" + eol + "|\tsecond" + eol + "|" + eol + "    " + eol +
+             "    pre_condition (object Semantic_Info" + eol + "\tPDL \t" + eol + "|x' = x + 1" +
+             eol + "\t)" + eol + "    value (value Text " + eol + "|only)" + eol + "\t)" + eol +
+             "    last \"end\")" + eol);
     const Tree tree = Parse("m.mdl", bytes);
     const Node& body = tree.at(tree.body);
-    EXPECT_EQ(tree.PropertyText(body, "documentation"), "first \"quoted\" \\\" line\r\n\tsecond\r\n");
+    EXPECT_EQ(tree.PropertyText(body, "documentation"),
+              "first \"quoted\" \\\" line\r\n\tsecond\r\n");
     EXPECT_EQ(tree.PropertyText(*tree.Property(body, "pre_condition"), "PDL"), "x' = x + 1");
     EXPECT_EQ(tree.PropertyText(body, "value"), "only)");
     EXPECT_EQ(tree.PropertyText(body, "last"), "end");
@@ -142,26 +136,31 @@ TEST(PetalTree, MalformedInputIsAnErrorAtItsPosition) {
   EXPECT_EQ(ErrorOf(Body("(object Design \"open\n\n")), "m.mdl:6:16: unterminated string");
   EXPECT_EQ(ErrorOf(Body("(object Design\n  items (list x\n")), "m.mdl:7:9: unterminated list");
   EXPECT_EQ(ErrorOf(Body("(object Design\n  a 1\n")), "m.mdl:6:1: unterminated object");
-  EXPECT_EQ(ErrorOf(Body("(object Design a (value Text \"x\"\n")), "m.mdl:6:18: unterminated value");
+  EXPECT_EQ(ErrorOf(Body("(object Design a (value Text \"x\"\n")),
+            "m.mdl:6:18: unterminated value");
   EXPECT_EQ(ErrorOf(Body("(object Design))")), "m.mdl:6:16: unexpected ')'");
   EXPECT_EQ(ErrorOf(Body("(object Design a # b)")), "m.mdl:6:18: unexpected character '#'");
   EXPECT_EQ(ErrorOf(Body("(object Design a \x01)")), "m.mdl:6:18: unexpected byte 0x01");
   EXPECT_EQ(ErrorOf(Body("(object \"x\")")), "m.mdl:6:9: object without kind");
-  EXPECT_EQ(ErrorOf(Body("(object Design a (value \"x\"))")), "m.mdl:6:25: wrapped value without kind");
+  EXPECT_EQ(ErrorOf(Body("(object Design a (value \"x\"))")),
+            "m.mdl:6:25: wrapped value without kind");
   EXPECT_EQ(ErrorOf(Body("(object Design a)")), "m.mdl:6:17: key 'a' without a value");
-  EXPECT_EQ(ErrorOf(Body("(object Design a 1 \"b\")")), "m.mdl:6:20: unexpected string where a key belongs");
+  EXPECT_EQ(ErrorOf(Body("(object Design a 1 \"b\")")),
+            "m.mdl:6:20: unexpected string where a key belongs");
   EXPECT_EQ(ErrorOf(Body("(object Design a (value Text \"x\" \"y\"))")),
             "m.mdl:6:34: unexpected string: a wrapped value holds one value");
   EXPECT_EQ(ErrorOf(Body("(object Design a 1 , b 2)")), "m.mdl:6:20: unexpected character ','");
   EXPECT_EQ(ErrorOf(Body("(object Design a @)")), "m.mdl:6:18: '@' without a number");
   EXPECT_EQ(ErrorOf(Body("(object Design a\n|text)")), "m.mdl:6:1: unterminated object");
-  EXPECT_EQ(ErrorOf(Body("(object Design\n|text\n)")), "m.mdl:7:1: unexpected text block where a key belongs");
+  EXPECT_EQ(ErrorOf(Body("(object Design\n|text\n)")),
+            "m.mdl:7:1: unexpected text block where a key belongs");
   EXPECT_EQ(ErrorOf(Body("(object Design a  |x)")), "m.mdl:6:19: unexpected character '|'");
   EXPECT_EQ(ErrorOf(Body("\"loose\"")), "m.mdl:6:1: unexpected string outside an object");
   EXPECT_EQ(ErrorOf(""), "m.mdl:1:1: empty file: expected (object Petal ...)");
   EXPECT_EQ(ErrorOf("(object Design)"), "m.mdl:1:9: expected (object Petal ...) first");
   EXPECT_EQ(ErrorOf(kHeader), "m.mdl:6:1: missing model after the petal header");
-  EXPECT_EQ(ErrorOf(Body("(object Design)\n(object Extra)")), "m.mdl:7:9: unexpected object after the model");
+  EXPECT_EQ(ErrorOf(Body("(object Design)\n(object Extra)")),
+            "m.mdl:7:9: unexpected object after the model");
 }
 
 TEST(PetalTree, NestingIsBoundedInsteadOfExhaustingTheStack) {
@@ -181,7 +180,8 @@ TEST(PetalTree, ArbitraryBytesNeverCrash) {
       "(object Design \"Logical View\"\n"
       "    root_category (object Class_Category \"Logical View\"\n"
       "\tlogical_models (list unit_reference_list\n"
-      "\t    (object Class \"A\\\"b\" @1 quid \"1\" doc \n|line \"x\"\n|\n\t    loc (1, -2) v (\"E\" 3)))\n"
+      "\t    (object Class \"A\\\"b\" @1 quid \"1\" doc \n|line \"x\"\n|\n\t    loc (1, -2) v "
+      "(\"E\" 3)))\n"
       "\tcard (value cardinality \"0..n\")))\n");
   std::mt19937 random(20261206);
   for (std::size_t cut = 0; cut <= sample.size(); ++cut) {
@@ -198,9 +198,14 @@ TEST(PetalTree, ArbitraryBytesNeverCrash) {
       const std::size_t at = random() % bytes.size();
       const char c = alphabet[random() % alphabet.size()];
       switch (random() % 3) {
-        case 0: bytes[at] = c; break;
-        case 1: bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), c); break;
-        default: bytes.erase(at, 1);
+        case 0:
+          bytes[at] = c;
+          break;
+        case 1:
+          bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), c);
+          break;
+        default:
+          bytes.erase(at, 1);
       }
     }
     try {
