@@ -97,7 +97,10 @@ class Application {
 
 // The first class diagram of the root package (GetAt(1) of its diagrams).
 inline const ClassDiagram& FirstClassDiagram(const Application& app) {
-  return app.CurrentModel().RootCategory().ClassDiagrams().ItemAt(1);
+  const auto diagrams = app.CurrentModel().RootCategory().ClassDiagrams();
+  if (diagrams.ItemCount() == 0)
+    throw Error(kSubscriptOutOfRange, "Subscript out of range: the model has no class diagram to translate.");
+  return diagrams.ItemAt(1);
 }
 
 }  // namespace tarn::host
