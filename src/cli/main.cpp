@@ -118,13 +118,12 @@ int RunDump(const Options& options) {
   return kSuccess;
 }
 
-void AddModelCommandOptions(CLI::App& command, Options& options, bool selects) {
+// `selectHelp` describes --select; a command without it takes no selection.
+void AddModelCommandOptions(CLI::App& command, Options& options, const std::string& selectHelp) {
   command.add_option("MODEL", options.model, "the model file: native YAML, or Rose petal (.mdl, .cat)")
       ->required();
-  if (selects)
-    command.add_option("--select", options.select,
-                       "select this class or association instead of the model file's selection "
-                       "(an id of the model file; repeatable)")
+  if (!selectHelp.empty())
+    command.add_option("--select", options.select, selectHelp)
         ->type_name("ID")
         ->allow_extra_args(false);
   command.add_option("-o,--output", options.answers.output,
@@ -150,14 +149,19 @@ int Main(int argc, char** argv) {
       ->type_name("FILE");
 
   auto* property = app.add_subcommand("property-check", "Z/EVES document for the property check of the selected class");
-  AddModelCommandOptions(*property, options, true);
+  AddModelCommandOptions(*property, options,
+                         "select the class with this id instead of the model file's selection (in a Rose "
+                         "model: its quid, qualified name or unique name)");
   auto* refinement = app.add_subcommand(
       "refinement-check",
       "Z/EVES document with the refinement proof obligations of the selected association "
       "(abstract class at its first role, concrete class at its second)");
-  AddModelCommandOptions(*refinement, options, true);
+  AddModelCommandOptions(*refinement, options,
+                         "select the association with this id instead of the model file's selection; an "
+                         "unnamed association is selected by its id too (in a Rose model: its quid, "
+                         "qualified name or unique name). Example: --select refines");
   auto* objectz = app.add_subcommand("objectz", "Object-Z document of the first class diagram, for the Wizard type checker");
-  AddModelCommandOptions(*objectz, options, false);
+  AddModelCommandOptions(*objectz, options, "");
   auto* config = app.add_subcommand("config", "show or change the Z/EVES command line and the Wizard address");
   config->add_option("--zeves-path", options.answers.zevesPath, "the command line that starts Z/EVES")
       ->type_name("TEXT");
