@@ -33,6 +33,7 @@ struct Options {
   std::string settings;
   std::string model;
   std::vector<std::string> select;
+  std::string diagram;
   std::vector<std::string> pathMap;
   TerminalAnswers answers;
   bool run = false;
@@ -82,6 +83,7 @@ int RunCommand(const std::string& command, Options options) {
 
   auto model = LoadedModel::Load(options.model, ToLoadOptions(options));
   if (!options.select.empty()) model.Select(options.select);
+  if (!options.diagram.empty()) model.ChooseDiagram(options.diagram);
 
   Terminal terminal(options.answers, prompts, std::cin, std::cout, std::cerr);
   PosixProgramStarter starter;
@@ -162,6 +164,11 @@ int Main(int argc, char** argv) {
                          "qualified name or unique name). Example: --select refines");
   auto* objectz = app.add_subcommand("objectz", "Object-Z document of the first class diagram, for the Wizard type checker");
   AddModelCommandOptions(*objectz, options, "");
+  objectz
+      ->add_option("--diagram", options.diagram,
+                   "translate this class diagram instead of the first one of the root package: its name, or "
+                   "its package-qualified name (Package::Diagram, with or without the root package in front)")
+      ->type_name("NAME");
   auto* config = app.add_subcommand("config", "show or change the Z/EVES command line and the Wizard address");
   config->add_option("--zeves-path", options.answers.zevesPath, "the command line that starts Z/EVES")
       ->type_name("TEXT");

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <iostream>
 
+#include "modelfile/native/code_page.hpp"
 #include "modelfile/native/native_reader.hpp"
 
 namespace tarn::cli {
@@ -62,6 +63,49 @@ void LoadedModel::Select(const std::vector<std::string>& words) {
     selection.push_back(found->second);
   }
   model.selection = std::move(selection);
+}
+
+void LoadedModel::ChooseDiagram(const std::string& name) {
+  auto& model = app_->model;
+  const auto codePage = modelfile::native::CodePage::Open(model.encoding);
+  // Names on the command line are UTF-8; the model's are in its code page.
+  const auto utf8 = [&](const std::string& text) {
+    if (!codePage) return text;
+    auto converted = codePage->ToUtf8(text);
+    return converted.Succeeded() ? converted.bytes : text;
+  };
+
+  struct Candidate {
+    const host::MemoryClassDiagram* diagram;
+    std::string qualified;  // with the root package's name in front
+  };
+  std::vector<Candidate> all;
+  const auto root = utf8(model.root.name);
+  const auto add = [&](const host::MemoryClassDiagram& diagram) {
+    const auto package = utf8(diagram.package);
+    all.push_back({&diagram, root + "::" + (package.empty() ? "" : package + "::") + utf8(diagram.name)});
+  };
+  for (const auto& diagram : model.root.diagrams) add(diagram);
+  for (const auto& diagram : model.packageDiagrams) add(diagram);
+
+  std::vector<const Candidate*> matches;
+  for (const auto& candidate : all) {
+    const auto belowRoot = candidate.qualified.substr(root.size() + 2);
+    if (name == utf8(candidate.diagram->name) || name == belowRoot || name == candidate.qualified)
+      matches.push_back(&candidate);
+  }
+  if (matches.size() != 1) {
+    std::string listed;
+    for (const auto& candidate : all)
+      if (matches.empty() || std::find(matches.begin(), matches.end(), &candidate) != matches.end())
+        listed += "\n  " + candidate.qualified;
+    throw UsageError("--diagram " + name +
+                     (matches.empty() ? ": no class diagram has this name; the model's class diagrams are:"
+                                      : ": more than one class diagram has this name:") +
+                     (listed.empty() ? std::string("\n  (none)") : listed));
+  }
+  const host::MemoryClassDiagram chosen = *matches.front()->diagram;
+  model.root.diagrams.push_front(chosen);
 }
 
 }  // namespace tarn::cli

@@ -37,6 +37,12 @@ class LoadedModel {
   // Replaces the selection by the items the words name. Throws UsageError.
   void Select(const std::vector<std::string>& words);
 
+  // Makes the class diagram of that name the first one, the one the
+  // Object-Z document translates. The name is the diagram's own name or its
+  // package-qualified name, with or without the root package's name in
+  // front. Throws UsageError when it names no diagram or more than one.
+  void ChooseDiagram(const std::string& name);
+
  private:
   std::unique_ptr<host::MemoryApplication> native_;
   std::optional<modelfile::PetalModel> petal_;

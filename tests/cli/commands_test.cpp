@@ -152,3 +152,32 @@ TEST_F(CommandsTest, ReadmeModelFileLoads) {
 
 }  // namespace
 }  // namespace tarn::testing
+
+namespace tarn::testing {
+namespace {
+
+TEST_F(CommandsTest, DiagramOptionChoosesAnotherDiagram) {
+  const auto model = Write("model.yaml",
+                           "tarn-model: 1\ndiagrams:\n  - { name: Empty }\n  - { name: Second, classes: [B] }\n"
+                           "  - { name: Twice }\n  - { name: Twice }\nclasses:\n  - { name: B }\n");
+  auto result = Run({"objectz", model, "-o", "first.tex"});
+  ASSERT_EQ(result.code, 0) << result.err;
+  EXPECT_THAT(Slurp(Path("first.tex")), ::testing::Not(HasSubstr("\\begin{class}{B}")));
+
+  for (const char* name : {"Second", "Logical View::Second"}) {
+    result = Run({"objectz", model, "--diagram", name, "-o", "second.tex"});
+    ASSERT_EQ(result.code, 0) << result.err;
+    EXPECT_THAT(Slurp(Path("second.tex")), HasSubstr("\\begin{class}{B}"));
+  }
+
+  result = Run({"objectz", model, "--diagram", "Third", "-o", "x.tex"});
+  EXPECT_EQ(result.code, 2);
+  EXPECT_THAT(result.err, HasSubstr("\n  Logical View::Empty\n  Logical View::Second\n"));
+  result = Run({"objectz", model, "--diagram", "Twice", "-o", "x.tex"});
+  EXPECT_EQ(result.code, 2);
+  EXPECT_THAT(result.err, HasSubstr("more than one"));
+  EXPECT_FALSE(std::filesystem::exists(Path("x.tex")));
+}
+
+}  // namespace
+}  // namespace tarn::testing
