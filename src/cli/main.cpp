@@ -3,6 +3,7 @@
 // entries do.
 #include <CLI/CLI.hpp>
 
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 
@@ -210,4 +211,9 @@ int Main(int argc, char** argv) {
 }  // namespace
 }  // namespace tarn::cli
 
-int main(int argc, char** argv) { return tarn::cli::Main(argc, argv); }
+int main(int argc, char** argv) {
+  // Past a file size limit, a write should fail with an error Tarn reports
+  // and cleans up after, not end the process half way.
+  std::signal(SIGXFSZ, SIG_IGN);
+  return tarn::cli::Main(argc, argv);
+}

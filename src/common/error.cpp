@@ -5,7 +5,9 @@
 
 namespace tarn {
 
-void RaiseOverflow() { throw Error(kOverflow, "Overflow"); }
+void RaiseOverflow() {
+  throw Error(kOverflow, "Overflow: a list of the model holds more items than its 16-bit count allows (32767).");
+}
 
 void RaisePlatformError(int errnum, const std::string& doing) {
   std::int32_t number = kPathFileAccess;

@@ -119,7 +119,7 @@ TEST_F(PropertyCheckTest, The32768thAttributeIsAnOverflow) {
   auto& reg = SelectReg();
   reg.attributes.resize(32768, Attribute("a", "A"));
   EXPECT_EQ(Run(), addin::Outcome::kFailed);
-  ExpectOnlyMessage("Overflow");
+  ExpectOnlyMessage("Overflow: a list of the model holds more items than its 16-bit count allows (32767).");
 }
 
 TEST_F(PropertyCheckTest, WriteFailureShowsThePlatformDescription) {

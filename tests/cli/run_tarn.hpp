@@ -58,9 +58,20 @@ class TarnRun : public ::testing::Test {
 
   // Runs tarn with the arguments in the test's folder, feeding `input`.
   Result Run(const std::vector<std::string>& args, const std::string& input = "") {
-    Write(".stdin", input);
     std::vector<std::string> argv{TARN_BINARY};
     argv.insert(argv.end(), args.begin(), args.end());
+    return Spawn(argv, input);
+  }
+
+  // Runs tarn under a resource limit of prlimit (e.g. "--fsize=65536").
+  Result RunLimited(const std::string& limit, const std::vector<std::string>& args) {
+    std::vector<std::string> argv{"/usr/bin/prlimit", limit, TARN_BINARY};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return Spawn(argv, "");
+  }
+
+  Result Spawn(std::vector<std::string> argv, const std::string& input) {
+    Write(".stdin", input);
     std::vector<char*> cargv;
     for (auto& arg : argv) cargv.push_back(arg.data());
     cargv.push_back(nullptr);
@@ -86,7 +97,7 @@ class TarnRun : public ::testing::Test {
     const auto cwd = std::filesystem::current_path();
     std::filesystem::current_path(dir_);
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, TARN_BINARY, &actions, nullptr, cargv.data(), cenv.data());
+    const int spawned = posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, cargv.data(), cenv.data());
     std::filesystem::current_path(cwd);
     posix_spawn_file_actions_destroy(&actions);
     Result result;
