@@ -33,33 +33,22 @@ void ITarn::RunConfiguration(const host::Application&) {
 }
 
 Outcome ITarn::RunGenerator(const host::Application& RoseApp) {
-  try {
+  return Guarded(Command::kGenerator, [&] {
     const auto fileName = GetFileName();
     objectz::Generator generator;
     generator.Generate(RoseApp, fileName);
     RunTypeChecker();
-    return Outcome::kDone;
-  } catch (const Error& error) {
-    return Report(Command::kGenerator, error);
-  } catch (const std::exception& failure) {
-    return Report(Command::kGenerator, Error(kPathFileAccess, failure.what()));
-  }
+  });
 }
 
 Outcome ITarn::RunPropertyChecker(const host::Application& RoseApp) {
-  try {
-    const auto& item = SelectedItem(RoseApp, "Class");
-    const auto& roseClass = dynamic_cast<const host::Class&>(item);
+  return Guarded(Command::kPropertyChecker, [&] {
+    const auto& roseClass = dynamic_cast<const host::Class&>(SelectedItem(RoseApp, "Class"));
     const auto properties = roseClass.TaggedValue(host::kTool, "Properties");
     const auto fileName = GetFileName();
     PropertyCheck(roseClass, properties, fileName);
     RunZEves();
-    return Outcome::kDone;
-  } catch (const Error& error) {
-    return Report(Command::kPropertyChecker, error);
-  } catch (const std::exception& failure) {
-    return Report(Command::kPropertyChecker, Error(kPathFileAccess, failure.what()));
-  }
+  });
 }
 
 void ITarn::PropertyCheck(const host::Class& RoseClass, const std::string& RoseProperties,
@@ -75,21 +64,15 @@ void ITarn::PropertyCheck(const host::Class& RoseClass, const std::string& RoseP
 }
 
 Outcome ITarn::RunRefinementChecker(const host::Application& RoseApp) {
-  try {
-    const auto& item = SelectedItem(RoseApp, "Association");
-    const auto& association = dynamic_cast<const host::Association&>(item);
+  return Guarded(Command::kRefinementChecker, [&] {
+    const auto& association = dynamic_cast<const host::Association&>(SelectedItem(RoseApp, "Association"));
     const auto& abstractClass = association.FirstRole().RoleClass();
     const auto& concreteClass = association.SecondRole().RoleClass();
     const auto retrieve = association.TaggedValue(host::kTool, "Retrieve");
     const auto fileName = GetFileName();
     RefinementCheck(abstractClass, concreteClass, retrieve, fileName);
     RunZEves();
-    return Outcome::kDone;
-  } catch (const Error& error) {
-    return Report(Command::kRefinementChecker, error);
-  } catch (const std::exception& failure) {
-    return Report(Command::kRefinementChecker, Error(kPathFileAccess, failure.what()));
-  }
+  });
 }
 
 void ITarn::RefinementCheck(const host::Class& RoseAbstractClass, const host::Class& RoseConcreteClass,
@@ -146,6 +129,17 @@ void ITarn::RunTypeChecker() {
   // The address is one argument of the opener, whatever characters it holds.
   if (platform_.programs.Start({platform_.opener, WizardUrl}, WindowState::kHidden) == 0)
     throw Error(kTypeCheckerNotStarted, "The type checker did not start.");
+}
+
+Outcome ITarn::Guarded(Command command, const std::function<void()>& body) {
+  try {
+    body();
+    return Outcome::kDone;
+  } catch (const Error& error) {
+    return Report(command, error);
+  } catch (const std::exception& failure) {
+    return Report(command, Error(kPathFileAccess, failure.what()));
+  }
 }
 
 Outcome ITarn::Report(Command command, const Error& error) {

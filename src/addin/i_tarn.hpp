@@ -4,6 +4,7 @@
 // turn any error into at most one message.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -53,6 +54,8 @@ class ITarn {
   std::string GetFileName();
   void RunZEves();
   void RunTypeChecker();
+  // Runs a working command's body; any error ends it with at most one message.
+  Outcome Guarded(Command command, const std::function<void()>& body);
   // Shows the command's message for the error, if any, and says how it ended.
   Outcome Report(Command command, const Error& error);
   // The one item selected, of the given kind; raises 1001 or 1002.
