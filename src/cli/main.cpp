@@ -101,6 +101,16 @@ int RunConfig(const Options& options) {
   addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, location, Opener()});
   tarn.RunConfiguration(host::MemoryApplication());
   tarn.OpenIni();
+  // Writing the settings reports no failure of its own: read the values
+  // back so that a value that did not stick is not reported as saved.
+  const auto& asked = options.answers;
+  if ((asked.zevesPath && *asked.zevesPath != tarn.ZEvesPath) ||
+      (asked.wizardUrl && *asked.wizardUrl != tarn.WizardUrl)) {
+    std::cerr << "The settings file " << location.Resolve(addin::kSettingsFile).string()
+              << " does not hold the new value: it could not be written, or the value has a line break, "
+                 "blanks at either end or more than 749 characters.\n";
+    return kErrorShown;
+  }
   std::cout << "Settings file: " << location.Resolve(addin::kSettingsFile).string() << "\n"
             << "Z/EVES command line (ZEvesPath): " << tarn.ZEvesPath << "\n"
             << "Wizard address (WizardUrl): " << tarn.WizardUrl << "\n";

@@ -88,3 +88,21 @@ TEST_F(OutputFileTest, FailedWritesLoseNothing) {
 
 }  // namespace
 }  // namespace tarn::testing
+
+namespace tarn::testing {
+namespace {
+
+TEST_F(ConfigTest, ValueThatDoesNotStickIsAnError) {
+  auto result = Run({"config", "--zeves-path", std::string(800, 'z')});
+  EXPECT_EQ(result.code, 1);
+  EXPECT_THAT(result.err, HasSubstr("749"));
+  result = Run({"config", "--wizard-url", "a\nb"});
+  EXPECT_EQ(result.code, 1);
+  env_["TARN_SETTINGS"] = (Path(Write("not-a-folder", "")) / "Tarn.ini").string();
+  result = Run({"config", "--zeves-path", "zeves"});
+  EXPECT_EQ(result.code, 1);
+  EXPECT_THAT(result.err, HasSubstr("could not be written"));
+}
+
+}  // namespace
+}  // namespace tarn::testing
