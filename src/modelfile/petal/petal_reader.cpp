@@ -177,10 +177,10 @@ class Loader {
          const std::function<void(const std::string&)>& warn)
       : model_path_(path), options_(options), warn_(warn) {}
 
-  PetalModel Run() {
+  PetalModel Run(std::string main_bytes) {
     result_.app = std::make_unique<host::MemoryApplication>();
     model_ = &result_.app->model;
-    const SourceFile& main = Open(model_path_);
+    const SourceFile& main = Add(model_path_, std::move(main_bytes));
     DetectEncoding(main);
     const Node& body = main.tree.at(main.tree.body);
     const std::string_view kind = main.tree.Raw(body);
@@ -210,10 +210,12 @@ class Loader {
   }
 
  private:
-  const SourceFile& Open(const std::string& path) {
+  const SourceFile& Open(const std::string& path) { return Add(path, ReadWholeFile(path)); }
+
+  const SourceFile& Add(const std::string& path, std::string bytes) {
     SourceFile& file = files_.emplace_back();
     file.path = path;
-    file.bytes = ReadWholeFile(path);
+    file.bytes = std::move(bytes);
     file.tree = petal::Parse(path, file.bytes);
     const Node& header = file.tree.at(file.tree.header);
     const std::string version = file.tree.PropertyText(header, "version");
@@ -428,7 +430,10 @@ class Loader {
   // generalisations never nests calls.
   void FillSuperclasses() {
     while (!pending_superclasses_.empty()) {
-      const auto [cls, where] = pending_superclasses_.back();
+      // Named copies, not a structured binding: the lambda below captures them,
+      // which clang 14 does not allow for structured bindings.
+      host::MemoryClass* const cls = pending_superclasses_.back().first;
+      const Located where = pending_superclasses_.back().second;
       pending_superclasses_.pop_back();
       ForEachObject(where.tree(), *where.node, "superclasses", [&](const Node& relation) {
         cls->superclasses.push_back(ClassReferredBy(Located{where.file, &relation}));
@@ -601,7 +606,12 @@ class Loader {
 
 PetalModel LoadPetalModel(const std::string& path, const PetalOptions& options,
                           const std::function<void(const std::string&)>& warn) {
-  return Loader(path, options, warn).Run();
+  return ParsePetalModel(ReadWholeFile(path), path, options, warn);
+}
+
+PetalModel ParsePetalModel(std::string bytes, const std::string& path, const PetalOptions& options,
+                           const std::function<void(const std::string&)>& warn) {
+  return Loader(path, options, warn).Run(std::move(bytes));
 }
 
 }  // namespace tarn::modelfile

@@ -62,6 +62,11 @@ struct PetalModel {
 PetalModel LoadPetalModel(const std::string& path, const PetalOptions& options,
                           const std::function<void(const std::string&)>& warn);
 
+// Same, from the bytes of the model file already read: `path` names the file
+// in messages, and its units are looked for as if it lay at `path`.
+PetalModel ParsePetalModel(std::string bytes, const std::string& path, const PetalOptions& options,
+                           const std::function<void(const std::string&)>& warn);
+
 // A --select word that names nothing, or more than one thing.
 class SelectionError : public std::runtime_error {
  public:
