@@ -1,6 +1,7 @@
 #include "objectz/generator.hpp"
 
 #include <array>
+#include <utility>
 
 #include "common/atomic_file.hpp"
 
@@ -47,10 +48,14 @@ constexpr std::array<std::string_view, 30> kOpeningLines = {
 }  // namespace
 
 void Generator::Generate(const host::Application& aRoseApp, const std::string& fileName) {
+  ReplaceFile(fileName, DocumentText(aRoseApp));
+}
+
+std::string Generator::DocumentText(const host::Application& aRoseApp) {
   RoseApp = &aRoseApp;
   document.clear();
   MapUMLClassDiagramToOZ();
-  ReplaceFile(fileName, document);
+  return std::move(document);
 }
 
 void Generator::MapUMLClassDiagramToOZ() {

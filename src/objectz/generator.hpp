@@ -21,6 +21,8 @@ class Generator {
   // and written in one step, so an error leaves no file behind and an
   // existing file untouched.
   void Generate(const host::Application& aRoseApp, const std::string& fileName);
+  // The document that Generate writes.
+  std::string DocumentText(const host::Application& aRoseApp);
 
   // The given-set table: the distinct names of the attribute types of the
   // diagram, in first-seen order.
