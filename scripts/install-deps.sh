@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake libgtest-dev libgmock-dev libbenchmark-dev
-          libyaml-cpp-dev libcli11-dev)
+          libyaml-cpp-dev libcli11-dev time)
 
 missing=()
 for package in "${packages[@]}"; do
