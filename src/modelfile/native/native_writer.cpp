@@ -67,12 +67,15 @@ class Writer {
     code_page_ = native::CodePage::Open(encoding_);
     if (code_page_ == nullptr || !code_page_->KeepsAscii())
       Fail("unknown encoding \"" + encoding_ + "\"");
+    for (const host::MemoryAssociation& association : model_.associations)
+      if (!association.unavailable.empty()) left_out_.insert(&association);
     AssignIds();
   }
 
   std::string Write() {
     out_ = "tarn-model: 1\ntext: exact\nencoding: " + Quote(encoding_) + "\n";
-    if (!model_.selection.empty()) out_ += "selection: " + IdList(model_.selection) + "\n";
+    const std::string selection = IdList(model_.selection);
+    if (selection != "[]") out_ += "selection: " + selection + "\n";
     out_ += model_.root.diagrams.empty() ? "diagrams: []\n" : "diagrams:\n";
     for (const host::MemoryClassDiagram& diagram : model_.root.diagrams) {
       out_ += "  - name: " + Text(diagram.name) + "\n";
@@ -81,14 +84,16 @@ class Writer {
     }
     out_ += model_.classes.empty() ? "classes: []\n" : "classes:\n";
     for (const host::MemoryClass& model_class : model_.classes) WriteClass(model_class);
-    out_ += model_.associations.empty() ? "associations: []\n" : "associations:\n";
+    out_ +=
+        model_.associations.size() == left_out_.size() ? "associations: []\n" : "associations:\n";
     for (const host::MemoryAssociation& association : model_.associations)
-      WriteAssociation(association);
+      if (!left_out_.count(&association)) WriteAssociation(association);
     return std::move(out_);
   }
 
  private:
-  // Keeps every id that is usable, then invents one for each of the others.
+  // Keeps every id that is usable, then invents one for each of the others
+  // (but for the associations that are left out).
   void AssignIds() {
     std::unordered_set<std::string> used;
     std::vector<std::pair<const host::Element*, std::string>> unnamed;
@@ -105,7 +110,8 @@ class Writer {
       keep(&model_class, model_class.id, "class-" + std::to_string(++position));
     position = 0;
     for (const host::MemoryAssociation& association : model_.associations)
-      keep(&association, association.id, "association-" + std::to_string(++position));
+      if (!left_out_.count(&association))
+        keep(&association, association.id, "association-" + std::to_string(++position));
     for (auto& [element, invented] : unnamed) {
       std::string id = invented;
       for (int suffix = 2; !used.insert(id).second; ++suffix)
@@ -124,6 +130,7 @@ class Writer {
   std::string IdList(const std::vector<const Record*>& elements) const {
     std::string list = "[";
     for (const Record* element : elements) {
+      if (left_out_.count(element)) continue;
       if (list.size() > 1) list += ", ";
       list += Id(element);
     }
@@ -202,6 +209,11 @@ class Writer {
   std::string encoding_;
   std::unique_ptr<native::CodePage> code_page_;
   std::unordered_map<const host::Element*, std::string> ids_;
+  // The associations that a model file names but could not provide: they
+  // have no roles to state, so they and every mention of them are left out.
+  // A class of that kind is written with its id and name only (it holds
+  // nothing else), so that the links to it read back.
+  std::unordered_set<const host::Element*> left_out_;
   std::string out_;
 };
 

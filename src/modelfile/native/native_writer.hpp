@@ -11,9 +11,12 @@ namespace tarn::modelfile {
 // every text double-quoted with escapes so that it reads back to the same
 // bytes, converted from the model's code page to UTF-8. Classes and
 // associations keep their ids; one without a usable id (empty, repeated or
-// not UTF-8) gets a new one such as "class-3". Raises tarn::Error
-// (kInvalidCall) when a text is not valid in the model's code page or a link
-// leads outside the model.
+// not UTF-8) gets a new one such as "class-3". An association that the
+// model file could not provide (`unavailable`) is left out, with every
+// mention of it. Such a class holds only its id and name and is written
+// so, which keeps the links to it.
+// Raises tarn::Error (kInvalidCall) when a text is not valid in the model's
+// code page or a link leads outside the model.
 std::string WriteNativeModel(const host::MemoryModel& model);
 
 }  // namespace tarn::modelfile

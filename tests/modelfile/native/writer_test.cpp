@@ -154,6 +154,51 @@ TEST(NativeWriter, EscapesTextsAndInventsMissingIds) {
   EXPECT_THAT(clash_dump, HasSubstr("        class: \"class-1-2\"\n"));
 }
 
+// A Rose model whose units are not all loaded holds stand-ins: a class that
+// lies in a missing unit (its id and name only) and an association that a
+// diagram shows but the loaded model lacks (no roles at all).
+TEST(NativeWriter, LeavesOutAssociationsTheModelCouldNotProvide) {
+  host::MemoryModel model;
+  host::MemoryClass& account = model.classes.emplace_back();
+  account.id = "A1";
+  account.name = "Account";
+  host::MemoryClass& missing = model.classes.emplace_back();
+  missing.id = "Logical View::bank::Customer";
+  missing.name = "Customer";
+  missing.unavailable = "Logical View::bank::Customer lies in the unit \"bank.cat\"";
+  account.superclasses = {&missing};
+  host::MemoryAssociation& shown = model.associations.emplace_back();
+  shown.id = "3A0000000001";
+  shown.unavailable = "class diagram \"Main\" shows the association 3A0000000001";
+  host::MemoryAssociation& owns = model.associations.emplace_back();
+  owns.first.supplier = &missing;
+  owns.second.supplier = &account;
+  host::MemoryClassDiagram& main = model.root.diagrams.emplace_back();
+  main.name = "Main";
+  main.classes = {&account, &missing};
+  main.associations = {&shown, &owns};
+  model.selection = {&shown};
+
+  const std::string dump = WriteNativeModel(model);
+  EXPECT_THAT(dump, Not(HasSubstr("3A0000000001")));
+  EXPECT_THAT(dump, Not(HasSubstr("selection")));
+  EXPECT_THAT(dump, HasSubstr("    classes: [\"A1\", \"Logical View::bank::Customer\"]\n"
+                              "    associations: [\"association-1\"]\n"));
+  EXPECT_THAT(dump, HasSubstr("  - id: \"Logical View::bank::Customer\"\n    name: \"Customer\"\n"
+                              "associations:\n  - id: \"association-1\"\n"));
+  EXPECT_THAT(dump, HasSubstr("        class: \"Logical View::bank::Customer\"\n"));
+
+  const auto reread = ParseNativeModel(dump, "dump.yaml");
+  ASSERT_EQ(reread->model.associations.size(), 1u);
+  EXPECT_EQ(reread->model.classes[0].superclasses.at(0), &reread->model.classes[1]);
+  EXPECT_EQ(WriteNativeModel(reread->model), dump);
+
+  // Left out only when it is one of them: an association whose role has no
+  // class is still refused.
+  shown.unavailable.clear();
+  EXPECT_THROW(WriteNativeModel(model), Error);
+}
+
 TEST(NativeWriter, EmptyModel) {
   EXPECT_EQ(WriteNativeModel(host::MemoryModel{}),
             "tarn-model: 1\ntext: exact\nencoding: \"windows-1252\"\ndiagrams: []\nclasses: []\n"
