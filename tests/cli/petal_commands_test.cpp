@@ -1,0 +1,117 @@
+// Rose models through the program: the worked examples as Rose writes them,
+// and the dump of models whose units are not all there.
+#include <gmock/gmock.h>
+
+#include <filesystem>
+
+#include "cli/run_tarn.hpp"
+
+namespace tarn::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+std::string Golden(const std::string& name) {
+  return Slurp(std::string(TARN_GOLDEN_DIR) + "/" + name);
+}
+
+const char* const kSucceeded = "The specification was generated successfully.\nWritten to doc.out\n";
+
+class PetalCommandsTest : public TarnRun {
+ protected:
+  // Copies corpus file `corpus` into the test's folder as `name`, the name it
+  // has beside the files that refer to it.
+  std::string FromCorpus(const std::string& corpus, const std::string& name) {
+    std::filesystem::copy_file(std::string(TARN_SOURCE_DIR) + "/../shared/corpus/rose/" + corpus,
+                               Path(name));
+    return Path(name).string();
+  }
+};
+
+// Each Rose example gives the document of its native twin byte for byte, and
+// so does its dump: the dump states every text exactly.
+TEST_F(PetalCommandsTest, WorkedExamplesByteForByte) {
+  const struct {
+    const char* command;
+    const char* model;
+    std::vector<std::string> select;      // in the Rose model
+    std::vector<std::string> dumpSelect;  // in its dump, where ids are quids
+    const char* golden;
+  } examples[] = {
+      {"property-check", "rose/register.mdl", {"--select", "Reg"}, {"--select", "3A5F0C1E0010"},
+       "zeves/reg_property_check.zed"},
+      {"refinement-check", "rose/buffer.mdl", {"--select", "refines"},
+       {"--select", "3A5F0D200030"}, "zeves/buf_refinement_check.zed"},
+      {"objectz", "rose/bank.mdl", {}, {}, "objectz/bank_account.tex"},
+  };
+  for (const auto& example : examples) {
+    SCOPED_TRACE(example.model);
+    std::vector<std::string> args{example.command, Example(example.model)};
+    args.insert(args.end(), example.select.begin(), example.select.end());
+    args.insert(args.end(), {"-o", "doc.out", "--no-run"});
+    auto result = Run(args);
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out, kSucceeded);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(Slurp(Path("doc.out")), Golden(example.golden));
+    std::filesystem::remove(Path("doc.out"));
+
+    const auto dump = Run({"dump", Example(example.model)});
+    ASSERT_EQ(dump.code, 0) << dump.err;
+    args = {example.command, Write("dump.yaml", dump.out)};
+    args.insert(args.end(), example.dumpSelect.begin(), example.dumpSelect.end());
+    args.insert(args.end(), {"-o", "doc.out", "--no-run"});
+    result = Run(args);
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(Slurp(Path("doc.out")), Golden(example.golden)) << "from the dump";
+    std::filesystem::remove(Path("doc.out"));
+  }
+}
+
+// Models whose diagrams show classes and associations lying in units that are
+// not there: the dump keeps the classes by id and name, leaves out the
+// associations, and reads back to the same bytes.
+TEST_F(PetalCommandsTest, DumpOfAModelWithMissingUnits) {
+  if (!std::filesystem::is_directory(std::string(TARN_SOURCE_DIR) + "/../shared/corpus/rose"))
+    GTEST_SKIP() << "the Rose corpus is not beside the repository";
+  const struct {
+    std::string model;
+    std::string warning;  // "" for none
+    std::string kept;     // a line of the dump
+  } models[] = {
+      // The unit of package catC is missing; the diagram shows its ClassC.
+      {FromCorpus("C19-sgtest2018-09.mdl", "sgtest2018-09.mdl"),
+       "unit \"$CRS_HOME\\sgtest2018-09-C.cat\" of package Logical View::com::bitplan::catC not "
+       "found",
+       "    classes: [\"5B97A8DD0075\", \"5B97A90901D2\", "
+       "\"Logical View::com::bitplan::catC::ClassC\"]\n"},
+      // A unit loaded on its own: its diagram shows ten associations, all of
+      // them in other units.
+      {FromCorpus("C09-SQLModel-Tables.cat", "SQLModel-Tables.cat"), "",
+       "    associations: []\nclasses:\n"},
+      // Twelve of its thirteen units are missing; superclasses lie in them.
+      {FromCorpus("C11-j2ee.mdl", "j2ee.mdl"),
+       "unit \"$WORKSPACE_ROOT\\org.eclipse.emf.ecore\\model\\org.eclipse.emf.Ecore.cat\" of "
+       "package Logical View::ecore not found",
+       "  - id: \"Logical View::common::EnvEntry\"\n    name: \"EnvEntry\"\n"},
+  };
+  FromCorpus("C20-sgtest2018-09-B.cat", "sgtest2018-09-B.cat");
+  FromCorpus("C10-ejbschema.cat", "ejbschema.cat");
+  for (const auto& model : models) {
+    SCOPED_TRACE(model.model);
+    const auto first = Run({"dump", model.model});
+    ASSERT_EQ(first.code, 0) << first.err;
+    if (model.warning.empty())
+      EXPECT_EQ(first.err, "");
+    else
+      EXPECT_THAT(first.err, HasSubstr(model.warning));
+    EXPECT_THAT(first.out, HasSubstr(model.kept));
+    const auto second = Run({"dump", Write("dump.yaml", first.out)});
+    EXPECT_EQ(second.code, 0) << second.err;
+    EXPECT_EQ(second.err, "");
+    EXPECT_EQ(second.out, first.out);
+  }
+}
+
+}  // namespace
+}  // namespace tarn::testing
