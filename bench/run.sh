@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Builds the release preset, writes the synthetic models of 100, 1,000 and
+# 10,000 classes in both formats, runs the in-process benchmarks, then times
+# whole tarn runs: wall time and peak memory (/usr/bin/time -v) for each size,
+# format and command. Results go to build/bench-results/; MB are 10^6 bytes.
+#   bench/run.sh
+set -euo pipefail
+
+cd "$(dirname "$0")/.."
+sizes=(100 1000 10000)
+build=build/release
+models=build/bench-models
+results=build/bench-results
+
+if [ ! -x /usr/bin/time ]; then
+  echo "bench/run.sh needs /usr/bin/time: run scripts/install-deps.sh (Debian package time)" >&2
+  exit 1
+fi
+
+cmake --workflow --preset release >/dev/null
+mkdir -p "$results"
+"$build/bench/bench_model_generator" "$models" "${sizes[@]}"
+
+# Every model must load as it was written before anything is timed.
+for n in "${sizes[@]}"; do
+  for format in yaml mdl; do
+    "$build/tarn" dump "$models/model-$n.$format" >/dev/null
+  done
+done
+echo "every model loads (tarn dump)"
+
+for program in load_bench document_bench; do
+  "$build/bench/$program" --benchmark_out="$results/$program.json" \
+    --benchmark_out_format=json | tee "$results/$program.txt"
+done
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+# Runs tarn three times and prints the fastest wall time in seconds and the
+# highest peak resident set size in MB.
+measure() {
+  local best="" peak=0 wall rss
+  for _ in 1 2 3; do
+    /usr/bin/time -v -o "$scratch/time" "$build/tarn" "$@" -o "$scratch/out" --no-run \
+      >/dev/null 2>"$scratch/stderr" || { cat "$scratch/stderr" "$scratch/time" >&2; exit 1; }
+    wall=$(awk -F': ' '/Elapsed \(wall clock\)/ {
+             n = split($2, part, ":"); s = 0
+             for (i = 1; i <= n; i++) s = s * 60 + part[i]
+             print s }' "$scratch/time")
+    rss=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$scratch/time")
+    if [ -z "$best" ] || awk -v a="$wall" -v b="$best" 'BEGIN { exit !(a < b) }'; then
+      best=$wall
+    fi
+    [ "$rss" -gt "$peak" ] && peak=$rss
+  done
+  awk -v w="$best" -v r="$peak" 'BEGIN { printf "%8.2f %10.1f", w, r * 1024 / 1e6 }'
+}
+
+{
+  echo
+  echo "whole process: tarn COMMAND MODEL -o FILE --no-run (fastest of 3 runs)"
+  printf "%6s %6s %-17s %9s %8s %10s %12s\n" \
+    N format command "file MB" "wall s" "peak MB" "limit MB"
+  for n in "${sizes[@]}"; do
+    for format in yaml mdl; do
+      model="$models/model-$n.$format"
+      size=$(stat -c %s "$model")
+      limit=$(awk -v s="$size" 'BEGIN { printf "%.1f", 4 * s / 1e6 + 20 }')
+      for command in property-check refinement-check objectz; do
+        case $command in
+          property-check) select=(--select C0) ;;
+          refinement-check) select=(--select refines) ;;
+          objectz) select=() ;;
+        esac
+        printf "%6s %6s %-17s %9.1f %s %12s\n" "$n" "$format" "$command" \
+          "$(awk -v s="$size" 'BEGIN { print s / 1e6 }')" \
+          "$(measure "$command" "$model" "${select[@]}")" "$limit"
+      done
+    done
+  done
+} | tee "$results/whole_process.txt"
