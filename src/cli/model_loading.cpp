@@ -26,7 +26,7 @@ LoadedModel LoadedModel::Load(const std::string& path, const LoadOptions& option
     modelfile::PetalOptions petalOptions;
     petalOptions.pathMap = options.pathMap;
     loaded.petal_ = modelfile::LoadPetalModel(
-        path, petalOptions, [](const std::string& warning) { std::cerr << "warning: " << warning << "\n"; });
+        path, petalOptions, [](const std::string& warning) { std::cerr << warning << "\n"; });
     loaded.app_ = loaded.petal_->app.get();
   } else {
     loaded.native_ = modelfile::LoadNativeModel(path);
