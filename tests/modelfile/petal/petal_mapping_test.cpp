@@ -398,6 +398,30 @@ TEST_F(PetalMapping, LoadsNestedUnitsThroughCurdirPathMapsAndFileNamesOfAnyCase)
   EXPECT_TRUE(warnings_.empty());
 }
 
+// Bytes already read load as the file would at their path: its units are
+// found beside it, and messages name it.
+TEST_F(PetalMapping, BytesLoadAsTheFileWouldAtTheirPath) {
+  Write("outer.cat",
+        Unit("outer", "0000000000U1", "\t(object Class \"O\" quid \"0000000000C1\")\n"));
+  const std::string path = (folder_ / "never-written.mdl").string();
+  const auto warn = [this](const std::string& warning) { warnings_.push_back(warning); };
+  const PetalModel petal =
+      ParsePetalModel(Model(Stub("outer", "$CURDIR\\\\outer.cat", "0000000000U1"),
+                            ClassView("Logical View::outer::O", "0000000000C1")),
+                      path, {}, warn);
+  EXPECT_TRUE(warnings_.empty()) << warnings_.front();
+  const auto classes = petal.app->model.RootCategory().ClassDiagrams().ItemAt(1).AllClasses();
+  ASSERT_EQ(classes.ItemCount(), 1);
+  EXPECT_EQ(classes.ItemAt(1).ElementName(), "O");
+
+  try {
+    ParsePetalModel(Header() + "(object Something \"x\")\n", path, {}, warn);
+    ADD_FAILURE() << "no load error";
+  } catch (const LoadError& error) {
+    EXPECT_EQ(error.File(), path);
+  }
+}
+
 TEST_F(PetalMapping, AMissingUnitIsAWarningAndAnErrorOnlyWhereItIsUsed) {
   // The unit's file lies beside the model, but holds another package.
   Write("wrong.cat", Unit("gone", "0000000000FF", ""));
