@@ -37,31 +37,37 @@ done
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-# Runs tarn three times and prints the fastest wall time in seconds and the
-# highest peak resident set size in MB.
+# Runs tarn three times and prints, for the run with the least CPU time, its
+# wall and CPU (user + system) seconds, and the highest peak resident set size
+# of the three in MB.
 measure() {
-  local best="" peak=0 wall rss
+  local best="" peak=0 start end line
   for _ in 1 2 3; do
+    start=$(date +%s%N)
     /usr/bin/time -v -o "$scratch/time" "$build/tarn" "$@" -o "$scratch/out" --no-run \
       >/dev/null 2>"$scratch/stderr" || { cat "$scratch/stderr" "$scratch/time" >&2; exit 1; }
-    wall=$(awk -F': ' '/Elapsed \(wall clock\)/ {
-             n = split($2, part, ":"); s = 0
-             for (i = 1; i <= n; i++) s = s * 60 + part[i]
-             print s }' "$scratch/time")
-    rss=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$scratch/time")
-    if [ -z "$best" ] || awk -v a="$wall" -v b="$best" 'BEGIN { exit !(a < b) }'; then
-      best=$wall
+    end=$(date +%s%N)
+    line=$(awk -F": " -v ns=$((end - start)) '
+      /User time/ { cpu += $2 } /System time/ { cpu += $2 }
+      /Maximum resident set size/ { rss = $2 }
+      END { printf "%.3f %.3f %d", ns / 1e9, cpu, rss }' "$scratch/time")
+    # "WALL CPU RSS": compare the CPU seconds
+    if [ -z "$best" ] || awk -v a="${line#* }" -v b="${best#* }" 'BEGIN { exit !(a + 0 < b + 0) }'
+    then
+      best=$line
     fi
-    [ "$rss" -gt "$peak" ] && peak=$rss
+    [ "${line##* }" -gt "$peak" ] && peak=${line##* }
   done
-  awk -v w="$best" -v r="$peak" 'BEGIN { printf "%8.2f %10.1f", w, r * 1024 / 1e6 }'
+  awk -v b="$best" -v r="$peak" 'BEGIN {
+    split(b, f, " "); printf "%8.2f %8.2f %10.1f", f[1], f[2], r * 1024 / 1e6 }'
 }
 
 {
   echo
-  echo "whole process: tarn COMMAND MODEL -o FILE --no-run (fastest of 3 runs)"
-  printf "%6s %6s %-17s %9s %8s %10s %12s\n" \
-    N format command "file MB" "wall s" "peak MB" "limit MB"
+  echo "whole process: tarn COMMAND MODEL -o FILE --no-run (of 3 runs, the one with least CPU time)"
+  echo "load average before the runs: $(cut -d" " -f1-3 /proc/loadavg) on $(nproc) cores"
+  printf "%6s %6s %-17s %9s %8s %8s %10s %12s\n" \
+    N format command "file MB" "wall s" "CPU s" "peak MB" "limit MB"
   for n in "${sizes[@]}"; do
     for format in yaml mdl; do
       model="$models/model-$n.$format"
