@@ -68,7 +68,9 @@ class Parser {
       } else if (c == ')') {
         Close();
       } else if (c == '"') {
-        Place(String(), pos_);
+        // The offset is taken before String() moves past the string.
+        const std::uint32_t at = Offset();
+        Place(String(), at);
       } else if (c == '|' && (pos_ == 0 || bytes_[pos_ - 1] == '\n')) {
         const std::uint32_t at = Offset();
         Place(TextBlock(), at);
