@@ -4,7 +4,7 @@
 #include <cctype>
 #include <iostream>
 
-#include "modelfile/native/code_page.hpp"
+#include "modelfile/text/code_page.hpp"
 #include "modelfile/native/native_reader.hpp"
 
 namespace tarn::cli {
@@ -67,12 +67,9 @@ void LoadedModel::Select(const std::vector<std::string>& words) {
 
 void LoadedModel::ChooseDiagram(const std::string& name) {
   auto& model = app_->model;
-  const auto codePage = modelfile::native::CodePage::Open(model.encoding);
   // Names on the command line are UTF-8; the model's are in its code page.
   const auto utf8 = [&](const std::string& text) {
-    if (!codePage) return text;
-    auto converted = codePage->ToUtf8(text);
-    return converted.Succeeded() ? converted.bytes : text;
+    return modelfile::text::ToUtf8OrUnchanged(text, model.encoding);
   };
 
   struct Candidate {

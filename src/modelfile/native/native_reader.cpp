@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "common/error.hpp"
-#include "modelfile/native/code_page.hpp"
-#include "modelfile/native/utf8.hpp"
+#include "modelfile/text/code_page.hpp"
+#include "modelfile/text/utf8.hpp"
 #include "modelfile/native/yaml_tree.hpp"
 
 namespace tarn::modelfile {
@@ -164,16 +164,16 @@ class Reader {
   }
 
   std::string ToCodePage(const YamlNode& node, const std::string& utf8) const {
-    native::Conversion converted = code_page_->FromUtf8(utf8);
+    text::Conversion converted = code_page_->FromUtf8(utf8);
     if (!converted.Succeeded())
-      Fail(node, "character " + native::DescribeCharacter(utf8, converted.failed_at) +
+      Fail(node, "character " + text::DescribeCharacter(utf8, converted.failed_at) +
                      " cannot be written in " + model_.encoding);
     return std::move(converted.bytes);
   }
 
   // The parser gives the escapes \N and \_ as single bytes, not as UTF-8.
   void CheckUtf8(const YamlNode& node, std::string_view text) const {
-    if (native::FindInvalidUtf8(text) != std::string_view::npos)
+    if (text::FindInvalidUtf8(text) != std::string_view::npos)
       Fail(node, "the text is not valid UTF-8 (write \\N and \\_ as \\u0085 and \\u00A0)");
   }
 
@@ -201,7 +201,7 @@ class Reader {
     std::string name = Scalar(node, "encoding");
     if (name.empty()) name = kDefaultEncoding;
     const YamlNode& at = node != nullptr ? *node : top.mapping;
-    code_page_ = native::CodePage::Open(name);
+    code_page_ = text::CodePage::Open(name);
     if (code_page_ == nullptr) Fail(at, "unknown encoding " + Quoted(name));
     if (!code_page_->KeepsAscii())
       Fail(at, "encoding " + Quoted(name) +
@@ -379,7 +379,7 @@ class Reader {
   const std::string& path_;
   host::MemoryModel& model_;
   bool crlf_ = true;
-  std::unique_ptr<native::CodePage> code_page_;
+  std::unique_ptr<text::CodePage> code_page_;
   std::vector<IdEntry> ids_given_;
   std::unordered_map<std::string, Target> ids_;
 };

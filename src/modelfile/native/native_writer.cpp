@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "common/error.hpp"
-#include "modelfile/native/code_page.hpp"
-#include "modelfile/native/utf8.hpp"
+#include "modelfile/text/code_page.hpp"
+#include "modelfile/text/utf8.hpp"
 
 namespace tarn::modelfile {
 namespace {
@@ -24,8 +24,8 @@ constexpr std::string_view kDefaultEncoding = "windows-1252";
 std::string Quote(std::string_view utf8) {
   std::string quoted = "\"";
   for (std::size_t offset = 0; offset < utf8.size();) {
-    const std::size_t length = native::Utf8SequenceLength(utf8, offset);
-    const char32_t code = native::DecodeUtf8(utf8, offset);
+    const std::size_t length = text::Utf8SequenceLength(utf8, offset);
+    const char32_t code = text::DecodeUtf8(utf8, offset);
     char escape[16] = "";
     switch (code) {
       case U'"':
@@ -64,7 +64,7 @@ class Writer {
  public:
   explicit Writer(const host::MemoryModel& model) : model_(model) {
     encoding_ = model.encoding.empty() ? std::string(kDefaultEncoding) : model.encoding;
-    code_page_ = native::CodePage::Open(encoding_);
+    code_page_ = text::CodePage::Open(encoding_);
     if (code_page_ == nullptr || !code_page_->KeepsAscii())
       Fail("unknown encoding \"" + encoding_ + "\"");
     for (const host::MemoryAssociation& association : model_.associations)
@@ -99,7 +99,7 @@ class Writer {
     std::vector<std::pair<const host::Element*, std::string>> unnamed;
     const auto keep = [&](const host::Element* element, const std::string& id,
                           std::string invented) {
-      if (!id.empty() && native::FindInvalidUtf8(id) == std::string_view::npos &&
+      if (!id.empty() && text::FindInvalidUtf8(id) == std::string_view::npos &&
           used.insert(id).second)
         ids_[element] = id;
       else
@@ -139,7 +139,7 @@ class Writer {
 
   // A text of the model, from its code page.
   std::string Text(std::string_view bytes) const {
-    native::Conversion converted = code_page_->ToUtf8(bytes);
+    text::Conversion converted = code_page_->ToUtf8(bytes);
     if (!converted.Succeeded()) {
       char byte[8];
       std::snprintf(byte, sizeof byte, "0x%02X",
@@ -207,7 +207,7 @@ class Writer {
 
   const host::MemoryModel& model_;
   std::string encoding_;
-  std::unique_ptr<native::CodePage> code_page_;
+  std::unique_ptr<text::CodePage> code_page_;
   std::unordered_map<const host::Element*, std::string> ids_;
   // The associations that a model file names but could not provide: they
   // have no roles to state, so they and every mention of them are left out.

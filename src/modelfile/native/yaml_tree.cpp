@@ -10,7 +10,7 @@
 #include <streambuf>
 
 #include "modelfile/load_error.hpp"
-#include "modelfile/native/utf8.hpp"
+#include "modelfile/text/utf8.hpp"
 
 namespace tarn::modelfile::native {
 namespace {
@@ -44,7 +44,7 @@ void CheckBytes(std::string_view bytes, const std::string& path) {
       continue;
     }
     if (byte == '\0') Fail(path, position, "NUL character in the file");
-    const std::size_t length = Utf8SequenceLength(bytes, offset);
+    const std::size_t length = text::Utf8SequenceLength(bytes, offset);
     if (length == 0) {
       char message[64];
       std::snprintf(message, sizeof message, "the file is not UTF-8 here (byte 0x%02X)",

@@ -10,7 +10,7 @@
 
 #include "common/error.hpp"
 #include "modelfile/load_error.hpp"
-#include "modelfile/petal/code_page.hpp"
+#include "modelfile/petal/char_set.hpp"
 #include "modelfile/petal/petal_tree.hpp"
 #include "modelfile/petal/qualified_name.hpp"
 #include "modelfile/petal/unit_location.hpp"

@@ -1,5 +1,5 @@
 // Resolves the command line's --select words against a loaded petal model.
-#include "modelfile/petal/code_page.hpp"
+#include "modelfile/text/code_page.hpp"
 #include "modelfile/petal/petal_reader.hpp"
 #include "modelfile/petal/qualified_name.hpp"
 
@@ -9,7 +9,7 @@ namespace {
 std::string Candidates(const std::vector<const PetalItem*>& items, const std::string& encoding) {
   std::string list;
   for (const PetalItem* item : items)
-    list += "\n  " + petal::ToUtf8(item->qualifiedName, encoding) + " (quid " + item->quid + ")";
+    list += "\n  " + text::ToUtf8OrUnchanged(item->qualifiedName, encoding) + " (quid " + item->quid + ")";
   return list;
 }
 
@@ -24,7 +24,7 @@ const host::Element* Resolve(const PetalModel& model, const std::string& word) {
   for (const PetalItem& item : model.items) {
     if (item.name.empty()) continue;
     const std::string& text = qualified ? item.qualifiedName : item.name;
-    if (petal::ToUtf8(text, encoding) == (qualified ? canonical : word)) matches.push_back(&item);
+    if (text::ToUtf8OrUnchanged(text, encoding) == (qualified ? canonical : word)) matches.push_back(&item);
   }
   if (matches.size() == 1) return matches.front()->element;
   if (matches.size() > 1)
@@ -32,7 +32,7 @@ const host::Element* Resolve(const PetalModel& model, const std::string& word) {
                          " is ambiguous; it names:" + Candidates(matches, encoding));
   if (qualified) {
     for (const MissingUnit& unit : model.missingUnits) {
-      const std::string prefix = petal::ToUtf8(unit.package, encoding) + "::";
+      const std::string prefix = text::ToUtf8OrUnchanged(unit.package, encoding) + "::";
       if (canonical.compare(0, prefix.size(), prefix) == 0)
         throw SelectionError("--select " + word + ": it lies in the unit \"" + unit.fileName +
                              "\", which was not loaded");

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "modelfile/load_error.hpp"
+#include "modelfile/text/utf8.hpp"
 
 namespace tarn::modelfile::petal {
 namespace {
@@ -272,37 +273,18 @@ class Parser {
     ++pos_;
   }
 
-  // Notes whether the bytes from `at` start a valid UTF-8 sequence and
-  // returns how many bytes to step over.
+  // Notes whether the bytes from `at` (a byte of 0x80 or more) start a
+  // valid UTF-8 sequence and returns how many bytes to step over.
   std::size_t CheckUtf8(std::size_t at) {
-    const unsigned char lead = Byte(at);
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      if (lead == 0xE0) low = 0xA0;
-      if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      if (lead == 0xF0) low = 0x90;
-      if (lead == 0xF4) high = 0x8F;
-    }
-    if (length == 0 || at + length > bytes_.size()) {
+    const std::size_t length = text::Utf8SequenceLength(bytes_, at);
+    if (length == 0) {
       tree_.valid_utf8 = false;
       return 1;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-      const unsigned char c = Byte(at + i);
-      if (c < (i == 1 ? low : 0x80) || c > (i == 1 ? high : 0xBF)) {
-        tree_.valid_utf8 = false;
-        return 1;
-      }
     }
     tree_.has_multibyte = true;
     return length;
   }
+
 
   std::uint32_t String() {
     const std::uint32_t open = Offset();

@@ -1,8 +1,4 @@
-#include "modelfile/petal/code_page.hpp"
-
-#include <iconv.h>
-
-#include <cerrno>
+#include "modelfile/petal/char_set.hpp"
 
 namespace tarn::modelfile::petal {
 
@@ -39,25 +35,6 @@ std::string CodePageOfCharSet(long char_set) {
     default:
       return {};
   }
-}
-
-std::string ToUtf8(std::string_view text, const std::string& code_page) {
-  bool ascii = true;
-  for (char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-  if (ascii || code_page == "utf-8") return std::string(text);
-  iconv_t converter = iconv_open("UTF-8", code_page.c_str());
-  if (converter == reinterpret_cast<iconv_t>(-1)) return std::string(text);
-  std::string out(text.size() * 4, '\0');
-  std::string in(text);
-  char* in_ptr = in.data();
-  std::size_t in_left = in.size();
-  char* out_ptr = out.data();
-  std::size_t out_left = out.size();
-  const std::size_t done = iconv(converter, &in_ptr, &in_left, &out_ptr, &out_left);
-  iconv_close(converter);
-  if (done == static_cast<std::size_t>(-1)) return std::string(text);
-  out.resize(out.size() - out_left);
-  return out;
 }
 
 }  // namespace tarn::modelfile::petal

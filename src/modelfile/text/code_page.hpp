@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace tarn::modelfile::native {
+namespace tarn::modelfile::text {
 
 struct Conversion {
   std::string bytes;
@@ -46,4 +46,9 @@ class CodePage {
   iconv_t to_utf8_;
 };
 
-}  // namespace tarn::modelfile::native
+// `bytes` of that code page as UTF-8, to show or compare names with what
+// the command line gives; the bytes unchanged when the code page is unknown
+// or they do not convert.
+std::string ToUtf8OrUnchanged(std::string_view bytes, const std::string& code_page);
+
+}  // namespace tarn::modelfile::text

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace tarn::modelfile::native {
+namespace tarn::modelfile::text {
 
 // The length of the well-formed UTF-8 character that starts at `offset`, or 0
 // when the bytes there are not one (overlong forms and surrogates included).
@@ -22,4 +22,4 @@ char32_t DecodeUtf8(std::string_view text, std::size_t offset);
 // "U+00E9 "é"": the well-formed character at `offset`, for messages.
 std::string DescribeCharacter(std::string_view text, std::size_t offset);
 
-}  // namespace tarn::modelfile::native
+}  // namespace tarn::modelfile::text

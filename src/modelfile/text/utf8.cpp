@@ -1,8 +1,8 @@
-#include "modelfile/native/utf8.hpp"
+#include "modelfile/text/utf8.hpp"
 
 #include <cstdio>
 
-namespace tarn::modelfile::native {
+namespace tarn::modelfile::text {
 namespace {
 
 bool InRange(std::string_view text, std::size_t offset, unsigned char low, unsigned char high) {
@@ -70,4 +70,4 @@ std::string DescribeCharacter(std::string_view text, std::size_t offset) {
   return std::string(code) + " \"" + std::string(text.substr(offset, length)) + "\"";
 }
 
-}  // namespace tarn::modelfile::native
+}  // namespace tarn::modelfile::text

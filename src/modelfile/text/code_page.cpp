@@ -1,8 +1,8 @@
-#include "modelfile/native/code_page.hpp"
+#include "modelfile/text/code_page.hpp"
 
 #include <cerrno>
 
-namespace tarn::modelfile::native {
+namespace tarn::modelfile::text {
 namespace {
 
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
@@ -71,4 +71,14 @@ Conversion CodePage::FromUtf8(std::string_view utf8) { return Convert(from_utf8_
 
 Conversion CodePage::ToUtf8(std::string_view bytes) { return Convert(to_utf8_, bytes); }
 
-}  // namespace tarn::modelfile::native
+std::string ToUtf8OrUnchanged(std::string_view bytes, const std::string& code_page) {
+  bool ascii = true;
+  for (char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii) return std::string(bytes);
+  const auto converter = CodePage::Open(code_page);
+  if (!converter) return std::string(bytes);
+  Conversion converted = converter->ToUtf8(bytes);
+  return converted.Succeeded() ? std::move(converted.bytes) : std::string(bytes);
+}
+
+}  // namespace tarn::modelfile::text
