@@ -114,3 +114,33 @@ TEST_F(BadInputTest, WriteFailureHalfWayKeepsThePreviousFile) {
 
 }  // namespace
 }  // namespace tarn::testing
+
+namespace tarn::testing {
+namespace {
+
+TEST_F(BadInputTest, EachModelFileErrorWithItsLineAndColumn) {
+  const struct {
+    const char* text;
+    const char* place;
+    const char* message;
+  } cases[] = {
+      {"tarn-model: 1\nclasses:\n  - name: A\n    name: B\n", "4:5", "given twice"},
+      {"tarn-model: 2\n", "1:13", "version"},
+      {"classes: []\n", "1:1", "tarn-model"},
+      {"tarn-model: 1\nclasses:\n  - name: [A]\n", "3:11", "must be a text, not a list"},
+      {"tarn-model: 1\nencoding: klingon\n", "2:11", "unknown encoding"},
+      {"tarn-model: 1\nclasses:\n  - name: A\n  - name: A\n", "4:11", "duplicate id"},
+      {"tarn-model: 1\nclasses:\n  - name: A\n    superclasses: [Z]\n", "4:20", "unknown id \"Z\""},
+      {"tarn-model: 1\nselection: [Q]\n", "2:13", "unknown id \"Q\""},
+      {"tarn-model: 1\nclasses:\n  - name: A\nassociations:\n  - id: r\n    roles: [{ class: A }]\n", "6:12",
+       "exactly two roles"},
+      {"tarn-model: 1\nclasses:\n  - name: \xE4\xB8\xAD\n", "3:11", "cannot be written in windows-1252"},
+  };
+  for (const auto& bad : cases) {
+    const auto model = Write("bad.yaml", bad.text);
+    ExpectRefused("property-check", model, model + ":" + bad.place + ": ", bad.message);
+  }
+}
+
+}  // namespace
+}  // namespace tarn::testing

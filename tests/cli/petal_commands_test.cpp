@@ -115,3 +115,30 @@ TEST_F(PetalCommandsTest, DumpOfAModelWithMissingUnits) {
 
 }  // namespace
 }  // namespace tarn::testing
+
+namespace tarn::testing {
+namespace {
+
+// The library model keeps its root diagram empty and draws its classes on a
+// diagram of the same name in the package "library".
+TEST_F(PetalCommandsTest, DiagramOfAPackageByItsQualifiedName) {
+  if (!std::filesystem::is_directory(std::string(TARN_SOURCE_DIR) + "/../shared/corpus/rose"))
+    GTEST_SKIP() << "the Rose corpus is not beside the repository";
+  const auto model = FromCorpus("C03-library.mdl", "library.mdl");
+  auto result = Run({"objectz", model, "-o", "root.tex"});
+  ASSERT_EQ(result.code, 0) << result.err;
+  EXPECT_THAT(Slurp(Path("root.tex")), ::testing::Not(HasSubstr("\\begin{class}")));
+
+  for (const char* name : {"library::Main", "Logical View::library::Main"}) {
+    result = Run({"objectz", model, "--diagram", name, "-o", "library.tex"});
+    ASSERT_EQ(result.code, 0) << result.err;
+    EXPECT_THAT(Slurp(Path("library.tex")), HasSubstr("\\begin{class}{Library}"));
+  }
+
+  result = Run({"objectz", model, "--diagram", "Main", "-o", "x.tex"});
+  EXPECT_EQ(result.code, 2);
+  EXPECT_THAT(result.err, HasSubstr("\n  Logical View::Main\n  Logical View::library::Main\n"));
+}
+
+}  // namespace
+}  // namespace tarn::testing

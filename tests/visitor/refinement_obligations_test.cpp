@@ -99,3 +99,26 @@ TEST(VisitRC, EmptyConcreteTypeRaises1005AfterTheTheorems) {
 
 }  // namespace
 }  // namespace tarn::visitor
+
+namespace tarn::visitor {
+namespace {
+
+TEST(VisitRC, QueryAndDefinitionOperationsGetBothTheorems) {
+  zmodel::ZRCClass check;
+  check.Abstract = ClassWith("A", {});
+  zmodel::Schema query;
+  query.Name = "Peek";
+  query.isQuery = true;
+  zmodel::Schema definition;
+  definition.Name = "Full";
+  definition.isDefinition = true;
+  check.Abstract.Schemas.Add(query);
+  check.Abstract.Schemas.Add(definition);
+  check.Concrete = check.Abstract;
+  ASSERT_EQ(Visit(check), 0);
+  EXPECT_THAT(TheoremNames(check), ElementsAre("InitTheorem", "PeekApplTheorem", "PeekCorrTheorem",
+                                               "FullApplTheorem", "FullCorrTheorem"));
+}
+
+}  // namespace
+}  // namespace tarn::visitor
