@@ -1,4 +1,5 @@
 #include "native_text.hpp"
+#include "synthetic_model.hpp"
 
 #include <stdexcept>
 #include <string>
@@ -11,24 +12,10 @@ namespace {
 // The lines of a text whose line ends are CR LF; checks that the block style
 // states it exactly.
 std::vector<std::string> TextLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = text.find("\r\n", start);
-    lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    if (end == std::string::npos) break;
-    start = end + 2;
-  }
+  auto lines = AsciiLines(text);
   if (lines.size() > 1 &&
       ((!lines.front().empty() && lines.front().front() == ' ') || lines.back().empty()))
     throw std::invalid_argument("a text the block style cannot state: " + text);
-  for (const auto& line : lines) {
-    if (line.find_first_of("\r\n") != std::string::npos)
-      throw std::invalid_argument("a text with a bare CR or LF: " + text);
-    for (const char c : line)
-      if (static_cast<unsigned char>(c) >= 0x80)
-        throw std::invalid_argument("a text that is not ASCII: " + text);
-  }
   return lines;
 }
 

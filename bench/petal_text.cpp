@@ -1,4 +1,5 @@
 #include "petal_text.hpp"
+#include "synthetic_model.hpp"
 
 #include <cstdio>
 #include <stdexcept>
@@ -18,28 +19,10 @@ std::string Quid(int kind, std::size_t index) {
   return text;
 }
 
-std::vector<std::string> TextLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = text.find("\r\n", start);
-    lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    if (end == std::string::npos) break;
-    start = end + 2;
-  }
-  for (const auto& line : lines) {
-    if (line.find_first_of("\r\n") != std::string::npos)
-      throw std::invalid_argument("a text with a bare CR or LF: " + text);
-    for (const char c : line)
-      if (static_cast<unsigned char>(c) >= 0x80)
-        throw std::invalid_argument("a text that is not ASCII: " + text);
-  }
-  return lines;
-}
 
 // A quoted string with backslash escapes.
 std::string Quoted(const std::string& text) {
-  if (TextLines(text).size() != 1) throw std::invalid_argument("a name of several lines: " + text);
+  if (AsciiLines(text).size() != 1) throw std::invalid_argument("a name of several lines: " + text);
   std::string quoted = "\"";
   for (const char c : text) {
     if (c == '\\' || c == '"') quoted += '\\';
@@ -123,7 +106,7 @@ class Writer {
   // A text value: a quoted string, or a text block when it has line breaks,
   // a quote or a TAB, as Rose chooses.
   void TextValue(int depth, const std::string& key, const std::string& text) {
-    const auto lines = TextLines(text);
+    const auto lines = AsciiLines(text);
     if (lines.size() == 1 && text.find_first_of("\"\t") == std::string::npos) {
       Key(depth, key, Quoted(text));
       return;

@@ -132,4 +132,22 @@ const host::MemoryAssociation& AssociationNamed(const host::MemoryModel& model,
   throw std::invalid_argument("the model has no association " + std::string(name));
 }
 
+std::vector<std::string> AsciiLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = text.find("\r\n", start);
+    lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (end == std::string::npos) break;
+    start = end + 2;
+  }
+  for (const auto& line : lines) {
+    if (line.find_first_of("\r\n") != std::string::npos)
+      throw std::invalid_argument("a text with a bare CR or LF: " + text);
+    for (const char c : line)
+      if (static_cast<unsigned char>(c) >= 0x80) throw std::invalid_argument("a text that is not ASCII: " + text);
+  }
+  return lines;
+}
+
 }  // namespace tarn::bench

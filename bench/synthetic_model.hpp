@@ -6,7 +6,9 @@
 // the Properties of a property check.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/memory_host.hpp"
 
@@ -25,5 +27,10 @@ void BuildSyntheticModel(host::MemoryModel& model, int classes);
 const host::MemoryClass& ClassNamed(const host::MemoryModel& model, std::string_view name);
 const host::MemoryAssociation& AssociationNamed(const host::MemoryModel& model,
                                                 std::string_view name);
+
+// The lines of a text whose line ends are CR LF. The model writers state
+// only such texts: a bare CR or LF, or a byte past ASCII, is refused
+// (std::invalid_argument).
+std::vector<std::string> AsciiLines(const std::string& text);
 
 }  // namespace tarn::bench
