@@ -6,7 +6,7 @@
 #
 # TARGET is native_reader, petal_reader, properties or pipeline (with or
 # without the fuzz_ prefix); all four when none is named. The targets are
-# built with clang in build/fuzz when needed. Each starts from a seed corpus
+# built with clang in build/fuzz when needed. Each starts from a starting corpus
 # made now from the models, documents and texts of tests/ and examples/, and
 # from the Rose files in ../shared/corpus/rose when they are there; what a
 # target finds interesting is kept in build/fuzz/corpus/TARGET/found for the
@@ -45,22 +45,22 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 cmake --build "$build" -j2 --target "${targets[@]/#/fuzz_}"
 
-# Seeds. Each file is named after its content, so repeats collapse.
-seed_file() {  # DIR < bytes
+# Starting inputs. Each file is named after its content, so repeats collapse.
+start_file() {  # DIR < bytes
   local tmp
-  tmp=$(mktemp "$1/.seed.XXXXXX")
+  tmp=$(mktemp "$1/.start.XXXXXX")
   cat >"$tmp"
   mv "$tmp" "$1/$(sha1sum <"$tmp" | cut -c1-40)"
 }
 
-# The quoted and raw string literals of C++ test sources, one seed each, with
+# The quoted and raw string literals of C++ test sources, one input each, with
 # their escapes (\r, \n, \\...) turned into the bytes they stand for.
-seed_literals() {  # DIR FILE...
+start_literals() {  # DIR FILE...
   local dir=$1 literal
   shift
   grep -ohE '"([^"\\]|\\.){3,}"' "$@" | while IFS= read -r literal; do
     literal=${literal:1:${#literal}-2}
-    printf '%b' "$literal" | seed_file "$dir"
+    printf '%b' "$literal" | start_file "$dir"
   done
   awk -v dir="$dir" '
     /R"\(/ { inside = 1; n++; sub(/.*R"\(/, "") }
@@ -72,45 +72,45 @@ seed_literals() {  # DIR FILE...
     }' "$@"
   for raw in "$dir"/.raw*; do
     [ -e "$raw" ] || continue
-    seed_file "$dir" <"$raw"
+    start_file "$dir" <"$raw"
     rm -f "$raw"
   done
 }
 
-seed_native() {  # DIR
+start_native() {  # DIR
   find "$root/tests" "$root/examples" -name '*.yaml' -type f | while IFS= read -r file; do
-    seed_file "$1" <"$file"
+    start_file "$1" <"$file"
   done
 }
 
-seed_petal() {  # DIR
+start_petal() {  # DIR
   local header=$'\n(object Petal\n    version    \t50\n    charSet    \t0)\n\n' file
   # The models of the petal tests, which leave the header to the test.
   local scratch
   scratch=$(mktemp -d)
-  seed_literals "$scratch" "$root"/tests/modelfile/petal/*.cpp
+  start_literals "$scratch" "$root"/tests/modelfile/petal/*.cpp
   for file in "$scratch"/*; do
     [ -e "$file" ] || continue
     if grep -q '(object' "$file"; then
-      if grep -q '(object Petal' "$file"; then seed_file "$1" <"$file"
-      else { printf '%s' "$header"; cat "$file"; } | seed_file "$1"; fi
+      if grep -q '(object Petal' "$file"; then start_file "$1" <"$file"
+      else { printf '%s' "$header"; cat "$file"; } | start_file "$1"; fi
     fi
   done
   rm -rf "$scratch"
   if [ -d "$rose" ]; then
     for file in "$rose"/*.mdl "$rose"/*.cat; do
-      [ -e "$file" ] && seed_file "$1" <"$file"
+      [ -e "$file" ] && start_file "$1" <"$file"
     done
   fi
   return 0
 }
 
-seed_texts() {  # DIR
+start_texts() {  # DIR
   local file
-  seed_literals "$1" "$root"/tests/common/*.cpp "$root"/tests/parser/*.cpp \
+  start_literals "$1" "$root"/tests/common/*.cpp "$root"/tests/parser/*.cpp \
     "$root"/tests/visitor/*.cpp "$root"/tests/objectz/*.cpp
   for file in "$root"/tests/golden/zeves/* "$root"/tests/golden/objectz/*; do
-    [ -f "$file" ] && seed_file "$1" <"$file"
+    [ -f "$file" ] && start_file "$1" <"$file"
   done
   return 0
 }
@@ -141,18 +141,18 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 failed=()
 for target in "${targets[@]}"; do
   corpus=$build/corpus/$target
-  rm -rf "$corpus/seed"
-  mkdir -p "$corpus/seed" "$corpus/found"
+  rm -rf "$corpus/start"
+  mkdir -p "$corpus/start" "$corpus/found"
   case $target in
-    native_reader) seed_native "$corpus/seed" ;;
-    petal_reader) seed_petal "$corpus/seed" ;;
-    properties) seed_texts "$corpus/seed"; seed_native "$corpus/seed" ;;
-    pipeline) seed_native "$corpus/seed"; seed_petal "$corpus/seed" ;;
+    native_reader) start_native "$corpus/start" ;;
+    petal_reader) start_petal "$corpus/start" ;;
+    properties) start_texts "$corpus/start"; start_native "$corpus/start" ;;
+    pipeline) start_native "$corpus/start"; start_petal "$corpus/start" ;;
   esac
-  echo "== fuzz_$target: $seconds s from $(ls "$corpus/seed" | wc -l) seeds" \
+  echo "== fuzz_$target: $seconds s from $(ls "$corpus/start" | wc -l) starting inputs" \
        "and $(ls "$corpus/found" | wc -l) kept inputs"
   log=$build/fuzz_$target.log
-  if "$build/fuzz/fuzz_$target" "$corpus/found" "$corpus/seed" \
+  if "$build/fuzz/fuzz_$target" "$corpus/found" "$corpus/start" \
       -dict="$(dictionary_of "$target")" \
       -max_total_time="$seconds" -max_len="$(max_len_of "$target")" -rss_limit_mb=2048 \
       -timeout=30 -artifact_prefix="$crashes/$target-" -print_final_stats=1 >"$log" 2>&1; then
