@@ -71,8 +71,10 @@ TEST_F(BadInputTest, MalformedPetalFilesNameTheirPlace) {
 
 TEST_F(BadInputTest, MissingOrUnreadableModelFiles) {
   ExpectRefused("property-check", Path("missing.yaml").string(), "", "missing.yaml");
-  std::filesystem::create_directories(Path("folder.yaml"));
-  ExpectRefused("property-check", Path("folder.yaml").string(), "", "folder.yaml");
+  for (const char* folder : {"folder.yaml", "folder.mdl"}) {
+    std::filesystem::create_directories(Path(folder));
+    ExpectRefused("property-check", Path(folder).string(), "Cannot read ", "Is a directory");
+  }
   if (::geteuid() != 0) {
     const auto locked = Write("locked.yaml", "tarn-model: 1\n");
     ::chmod(locked.c_str(), 0);

@@ -1,14 +1,13 @@
 #include "modelfile/native/native_reader.hpp"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <initializer_list>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "common/error.hpp"
+#include "common/read_file.hpp"
 #include "modelfile/text/code_page.hpp"
 #include "modelfile/text/utf8.hpp"
 #include "modelfile/native/yaml_tree.hpp"
@@ -383,19 +382,6 @@ class Reader {
   std::vector<IdEntry> ids_given_;
   std::unordered_map<std::string, Target> ids_;
 };
-
-std::string ReadWholeFile(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) RaisePlatformError(errno, "Reading " + path);
-  std::string bytes;
-  char buffer[65536];
-  std::size_t count = 0;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, count);
-  const int failure = std::ferror(file) ? errno : 0;
-  std::fclose(file);
-  if (failure != 0) RaisePlatformError(failure, "Reading " + path);
-  return bytes;
-}
 
 }  // namespace
 

@@ -1,7 +1,5 @@
 #include "modelfile/petal/petal_reader.hpp"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <set>
@@ -9,6 +7,7 @@
 #include <unordered_set>
 
 #include "common/error.hpp"
+#include "common/read_file.hpp"
 #include "modelfile/load_error.hpp"
 #include "modelfile/petal/char_set.hpp"
 #include "modelfile/petal/petal_tree.hpp"
@@ -22,26 +21,6 @@ using petal::kNoNode;
 using petal::Node;
 using petal::NodeType;
 using petal::Tree;
-
-std::string ReadWholeFile(const std::string& path) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                       &std::fclose);
-  if (!file) RaisePlatformError(errno, "reading " + path);
-  std::string bytes;
-  if (std::fseek(file.get(), 0, SEEK_END) == 0) {
-    const long size = std::ftell(file.get());
-    if (size > 0) bytes.reserve(static_cast<std::size_t>(size));
-    std::rewind(file.get());
-  }
-  char buffer[1 << 16];
-  for (;;) {
-    const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
-    bytes.append(buffer, got);
-    if (got < sizeof buffer) break;
-  }
-  if (std::ferror(file.get())) RaisePlatformError(errno, "reading " + path);
-  return bytes;
-}
 
 struct SourceFile {
   std::string path;
