@@ -36,7 +36,9 @@ struct Point {
 };
 
 std::string Pair(Point point) {
-  return "(" + std::to_string(point.x) + ", " + std::to_string(point.y) + ")";
+  std::string pair = "(";
+  pair.append(std::to_string(point.x)).append(", ").append(std::to_string(point.y)).append(")");
+  return pair;
 }
 
 class Writer {

@@ -80,13 +80,13 @@ void AddClass(host::MemoryModel& model, int i) {
 void AddAssociation(host::MemoryModel& model, int k, int classes) {
   const auto position = static_cast<std::size_t>(k);
   host::MemoryAssociation& added = model.associations.emplace_back();
-  added.name = k == 0 ? std::string(kRefinementAssociation) : "r" + std::to_string(k);
+  added.name = k == 0 ? std::string(kRefinementAssociation) : std::string("r").append(std::to_string(k));
   added.id = added.name;
-  added.first.name = "a" + std::to_string(k);
+  added.first.name = std::string("a").append(std::to_string(k));
   added.first.supplier = &model.classes[static_cast<std::size_t>(k % classes)];
   added.first.multiplicity = kFirstMultiplicities[position % 4];
   added.first.navigable = k % 3 != 0;
-  added.second.name = "b" + std::to_string(k);
+  added.second.name = std::string("b").append(std::to_string(k));
   added.second.supplier = &model.classes[static_cast<std::size_t>((7 * k + 3) % classes)];
   added.second.multiplicity = kSecondMultiplicities[position % 4];
   added.second.navigable = true;
