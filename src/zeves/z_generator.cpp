@@ -1,5 +1,6 @@
 #include "zeves/z_generator.hpp"
 
+#include <string_view>
 #include <vector>
 
 #include "common/atomic_file.hpp"
@@ -12,20 +13,25 @@ constexpr const char* kLineEnd = "\r\n";
 constexpr const char* kIndent = "    ";
 
 // One item a line, indented; every line but the last ends with " \\".
-std::string ListLines(const std::vector<const std::string*>& items) {
+std::string ListLines(const std::vector<std::string_view>& items) {
   std::string text;
   for (std::size_t i = 0; i < items.size(); ++i) {
     text += kIndent;
-    text += *items[i];
+    text += items[i];
     if (i + 1 < items.size()) text += " \\\\";
     text += kLineEnd;
   }
   return text;
 }
 
+// Appends the lines of a collection to a list of items.
+void AddLines(std::vector<std::string_view>& items, const zmodel::Collection<std::string>& lines) {
+  for (const auto& line : lines) items.emplace_back(line);
+}
+
 std::string ListLines(const zmodel::Collection<std::string>& lines) {
-  std::vector<const std::string*> items;
-  for (const auto& line : lines) items.push_back(&line);
+  std::vector<std::string_view> items;
+  AddLines(items, lines);
   return ListLines(items);
 }
 
@@ -162,11 +168,9 @@ std::string ZGenerator::GenerateOperationSchema(const zmodel::Schema& operation,
 }
 
 std::string ZGenerator::GenerateDeclarations(const zmodel::Schema& schema) const {
-  std::vector<std::string> items;
-  for (const auto& declaration : schema.Declarations) items.push_back(declaration.Name + ": " + declaration.ZType);
-  std::vector<const std::string*> lines;
-  for (const auto& item : items) lines.push_back(&item);
-  return ListLines(lines);
+  std::vector<std::string> declarations;
+  for (const auto& declaration : schema.Declarations) declarations.push_back(declaration.Name + ": " + declaration.ZType);
+  return ListLines(std::vector<std::string_view>(declarations.begin(), declarations.end()));
 }
 
 std::string ZGenerator::GenerateInvariants(const zmodel::Schema& schema) const {
@@ -174,9 +178,10 @@ std::string ZGenerator::GenerateInvariants(const zmodel::Schema& schema) const {
 }
 
 std::string ZGenerator::GenerateConditions(const zmodel::Schema& schema) const {
-  std::vector<const std::string*> lines;
-  for (const auto& line : schema.PreConditions) lines.push_back(&line);
-  for (const auto& line : schema.PostConditions) lines.push_back(&line);
+  // Preconditions and postconditions form one list.
+  std::vector<std::string_view> lines;
+  AddLines(lines, schema.PreConditions);
+  AddLines(lines, schema.PostConditions);
   return ListLines(lines);
 }
 
