@@ -36,6 +36,7 @@ struct Options {
   std::vector<std::string> select;
   std::string diagram;
   std::vector<std::string> pathMap;
+  std::string encoding;
   TerminalAnswers answers;
   bool run = false;
   bool noRun = false;
@@ -59,6 +60,7 @@ LoadOptions ToLoadOptions(const Options& options) {
       throw UsageError("--path-map " + mapping + ": expected SYMBOL=DIR");
     load.pathMap[mapping.substr(0, equals)] = mapping.substr(equals + 1);
   }
+  load.encoding = options.encoding;
   return load;
 }
 
@@ -133,7 +135,9 @@ int RunDump(const Options& options) {
 
 // `selectHelp` describes --select; a command without it takes no selection.
 void AddModelCommandOptions(CLI::App& command, Options& options, const std::string& selectHelp) {
-  command.add_option("MODEL", options.model, "the model file: native YAML, or Rose petal (.mdl, .cat)")
+  command.add_option("MODEL", options.model,
+                     "the model file: Tarn's YAML, Rose petal (.mdl, .cat) or UML 2 XMI (.xmi, .uml), "
+                     "told by its content")
       ->required();
   if (!selectHelp.empty())
     command.add_option("--select", options.select, selectHelp)
@@ -149,6 +153,10 @@ void AddModelCommandOptions(CLI::App& command, Options& options, const std::stri
                      "SYMBOL=DIR: the folder a $SYMBOL in a Rose unit's file name stands for (repeatable)")
       ->type_name("SYMBOL=DIR")
       ->allow_extra_args(false);
+  command.add_option("--encoding", options.encoding,
+                     "the code page of an XMI model's texts and of the documents written from it "
+                     "(default windows-1252)")
+      ->type_name("NAME");
 }
 
 int Main(int argc, char** argv) {
@@ -190,6 +198,8 @@ int Main(int argc, char** argv) {
   dump->add_option("--path-map", options.pathMap, "SYMBOL=DIR for Rose units (repeatable)")
       ->type_name("SYMBOL=DIR")
       ->allow_extra_args(false);
+  dump->add_option("--encoding", options.encoding, "the code page of an XMI model's texts")
+      ->type_name("NAME");
   for (auto* command : app.get_subcommands({})) command->footer(kFooter);
 
   try {

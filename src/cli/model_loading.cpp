@@ -4,42 +4,58 @@
 #include <cctype>
 #include <iostream>
 
-#include "modelfile/text/code_page.hpp"
+#include "common/read_file.hpp"
+#include "modelfile/model_format.hpp"
 #include "modelfile/native/native_reader.hpp"
+#include "modelfile/text/code_page.hpp"
 
 namespace tarn::cli {
-namespace {
-
-bool IsPetalFile(const std::string& path) {
-  const auto dot = path.rfind('.');
-  if (dot == std::string::npos) return false;
-  std::string ending = path.substr(dot + 1);
-  std::transform(ending.begin(), ending.end(), ending.begin(), [](unsigned char c) { return std::tolower(c); });
-  return ending == "mdl" || ending == "cat";
-}
-
-}  // namespace
 
 LoadedModel LoadedModel::Load(const std::string& path, const LoadOptions& options) {
   LoadedModel loaded;
-  if (IsPetalFile(path)) {
-    modelfile::PetalOptions petalOptions;
-    petalOptions.pathMap = options.pathMap;
-    loaded.petal_ = modelfile::LoadPetalModel(
-        path, petalOptions, [](const std::string& warning) { std::cerr << warning << "\n"; });
-    loaded.app_ = loaded.petal_->app.get();
-  } else {
-    loaded.native_ = modelfile::LoadNativeModel(path);
-    loaded.app_ = loaded.native_.get();
+  std::string bytes = ReadWholeFile(path);
+  const auto warn = [](const std::string& warning) { std::cerr << warning << "\n"; };
+  const modelfile::ModelFormat format = modelfile::DetectModelFormat(bytes, path);
+  if (!options.encoding.empty() && format != modelfile::ModelFormat::kXmi)
+    throw UsageError("--encoding " + options.encoding + ": " + path +
+                     " is not an XMI model; a Tarn model file names its code page with encoding:, a "
+                     "Rose model with its charSet");
+  switch (format) {
+    case modelfile::ModelFormat::kPetal: {
+      modelfile::PetalOptions petalOptions;
+      petalOptions.pathMap = options.pathMap;
+      loaded.petal_ = modelfile::ParsePetalModel(std::move(bytes), path, petalOptions, warn);
+      loaded.app_ = loaded.petal_->app.get();
+      break;
+    }
+    case modelfile::ModelFormat::kXmi: {
+      modelfile::XmiOptions xmiOptions;
+      if (!options.encoding.empty()) {
+        const auto codePage = modelfile::text::CodePage::Open(options.encoding);
+        if (codePage == nullptr || !codePage->KeepsAscii())
+          throw UsageError("--encoding " + options.encoding +
+                           ": not a code page this system can convert to (try windows-1252, "
+                           "iso-8859-15, utf-8)");
+        xmiOptions.encoding = options.encoding;
+      }
+      loaded.xmi_ = modelfile::ParseXmiModel(bytes, path, xmiOptions, warn);
+      loaded.app_ = loaded.xmi_->app.get();
+      break;
+    }
+    case modelfile::ModelFormat::kNative:
+      loaded.native_ = modelfile::ParseNativeModel(bytes, path);
+      loaded.app_ = loaded.native_.get();
+      break;
   }
   return loaded;
 }
 
 void LoadedModel::Select(const std::vector<std::string>& words) {
   auto& model = app_->model;
-  if (petal_) {
+  if (petal_ || xmi_) {
     try {
-      model.selection = modelfile::ResolvePetalSelection(*petal_, words);
+      model.selection = petal_ ? modelfile::ResolvePetalSelection(*petal_, words)
+                               : modelfile::ResolveXmiSelection(*xmi_, words);
     } catch (const modelfile::SelectionError& error) {
       throw UsageError(error.what());
     }

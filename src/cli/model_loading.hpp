@@ -11,6 +11,7 @@
 
 #include "host/memory_host.hpp"
 #include "modelfile/petal/petal_reader.hpp"
+#include "modelfile/xmi/xmi_reader.hpp"
 
 namespace tarn::cli {
 
@@ -23,12 +24,14 @@ class UsageError : public std::runtime_error {
 
 struct LoadOptions {
   std::map<std::string, std::string> pathMap;  // petal units' $SYMBOL folders
+  std::string encoding;  // --encoding: the code page of an XMI model's texts
 };
 
 class LoadedModel {
  public:
-  // Rose petal files (.mdl, .cat) by their ending, native YAML otherwise.
-  // Warnings go to stderr. Throws modelfile::LoadError or tarn::Error.
+  // Native YAML, Rose petal or UML 2 XMI, told by the file's content.
+  // Warnings go to stderr. Throws modelfile::LoadError, tarn::Error, or
+  // UsageError for --encoding with a model that sets its own code page.
   static LoadedModel Load(const std::string& path, const LoadOptions& options);
 
   const host::MemoryApplication& App() const { return *app_; }
@@ -46,7 +49,8 @@ class LoadedModel {
  private:
   std::unique_ptr<host::MemoryApplication> native_;
   std::optional<modelfile::PetalModel> petal_;
-  host::MemoryApplication* app_ = nullptr;  // the one of the two that was loaded
+  std::optional<modelfile::XmiModel> xmi_;
+  host::MemoryApplication* app_ = nullptr;  // the one of the three that was loaded
 };
 
 }  // namespace tarn::cli

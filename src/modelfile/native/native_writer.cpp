@@ -69,6 +69,8 @@ class Writer {
       Fail("unknown encoding \"" + encoding_ + "\"");
     for (const host::MemoryAssociation& association : model_.associations)
       if (!association.unavailable.empty()) left_out_.insert(&association);
+    for (const host::MemoryClass& model_class : model_.classes)
+      if (!model_class.unavailable.empty() && model_class.id.empty()) left_out_.insert(&model_class);
     AssignIds();
   }
 
@@ -82,10 +84,15 @@ class Writer {
       out_ += "    classes: " + IdList(diagram.classes) + "\n";
       out_ += "    associations: " + IdList(diagram.associations) + "\n";
     }
-    out_ += model_.classes.empty() ? "classes: []\n" : "classes:\n";
-    for (const host::MemoryClass& model_class : model_.classes) WriteClass(model_class);
-    out_ +=
-        model_.associations.size() == left_out_.size() ? "associations: []\n" : "associations:\n";
+    std::size_t classes_left_out = 0;
+    for (const host::MemoryClass& model_class : model_.classes)
+      classes_left_out += left_out_.count(&model_class);
+    out_ += model_.classes.size() == classes_left_out ? "classes: []\n" : "classes:\n";
+    for (const host::MemoryClass& model_class : model_.classes)
+      if (!left_out_.count(&model_class)) WriteClass(model_class);
+    const std::size_t associations_left_out = left_out_.size() - classes_left_out;
+    out_ += model_.associations.size() == associations_left_out ? "associations: []\n"
+                                                                : "associations:\n";
     for (const host::MemoryAssociation& association : model_.associations)
       if (!left_out_.count(&association)) WriteAssociation(association);
     return std::move(out_);
@@ -107,7 +114,8 @@ class Writer {
     };
     std::size_t position = 0;
     for (const host::MemoryClass& model_class : model_.classes)
-      keep(&model_class, model_class.id, "class-" + std::to_string(++position));
+      if (!left_out_.count(&model_class))
+        keep(&model_class, model_class.id, "class-" + std::to_string(++position));
     position = 0;
     for (const host::MemoryAssociation& association : model_.associations)
       if (!left_out_.count(&association))
@@ -212,7 +220,8 @@ class Writer {
   // The associations that a model file names but could not provide: they
   // have no roles to state, so they and every mention of them are left out.
   // A class of that kind is written with its id and name only (it holds
-  // nothing else), so that the links to it read back.
+  // nothing else), so that the links to it read back; but a reference to a
+  // class that no file holds (a class without an id) is left out too.
   std::unordered_set<const host::Element*> left_out_;
   std::string out_;
 };

@@ -6,11 +6,11 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "host/memory_host.hpp"
+#include "modelfile/selection_error.hpp"
 
 namespace tarn::modelfile {
 
@@ -66,12 +66,6 @@ PetalModel LoadPetalModel(const std::string& path, const PetalOptions& options,
 // in messages, and its units are looked for as if it lay at `path`.
 PetalModel ParsePetalModel(std::string bytes, const std::string& path, const PetalOptions& options,
                            const std::function<void(const std::string&)>& warn);
-
-// A --select word that names nothing, or more than one thing.
-class SelectionError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 // Resolves the command line's --select words (UTF-8) to elements of a loaded
 // model: a quid, a qualified name ("Logical View::Pkg::Class"), or a simple

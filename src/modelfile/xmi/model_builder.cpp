@@ -1,0 +1,410 @@
+#include "modelfile/xmi/model_builder.hpp"
+
+#include <algorithm>
+#include <cctype>
+
+#include "modelfile/load_error.hpp"
+#include "modelfile/text/utf8.hpp"
+
+namespace tarn::modelfile::xmi {
+namespace {
+
+std::string Located(const std::string& file, Place where) {
+  return file + ":" + std::to_string(where.line) + ":" + std::to_string(where.column);
+}
+
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+bool HasTag(const host::TaggedValues& tags, std::string_view name) {
+  for (const host::TaggedValueEntry& entry : tags.entries)
+    if (entry.tool == host::kTool && entry.name == name) return true;
+  return false;
+}
+
+// Enterprise Architect writes a type it has no element for as an id of the
+// form EA<Language>_<name> ("EAJava_int"): the name is the type.
+std::string EaTypeName(std::string_view id) {
+  if (id.rfind("EA", 0) != 0) return {};
+  const auto underscore = id.find('_');
+  if (underscore == std::string_view::npos || underscore + 1 == id.size()) return {};
+  const std::string_view prefix = id.substr(0, underscore);
+  if (prefix == "EAID" || prefix == "EAPK") return {};
+  return std::string(id.substr(underscore + 1));
+}
+
+// An href into the primitive-type libraries of UML and Eclipse: the fragment
+// is the type's name (String, Integer, EString, int...).
+bool IsLibraryHref(std::string_view href) {
+  return href.rfind("pathmap://UML_LIBRARIES/", 0) == 0 ||
+         href.rfind("http://www.omg.org/spec/UML/", 0) == 0;
+}
+
+std::string_view Fragment(std::string_view href) {
+  const auto hash = href.find('#');
+  return hash == std::string_view::npos ? std::string_view() : href.substr(hash + 1);
+}
+
+}  // namespace
+
+ModelBuilder::ModelBuilder(ModelRecords records, const std::string& path, const XmiOptions& options,
+                           const Warn& warn)
+    : records_(std::move(records)), path_(path), options_(options), warn_(warn) {
+  code_page_ = text::CodePage::Open(options_.encoding);
+  if (code_page_ == nullptr || !code_page_->KeepsAscii())
+    throw LoadError(path_, 1, 1, "unknown encoding " + Quoted(options_.encoding));
+}
+
+XmiModel ModelBuilder::Build() {
+  result_.app = std::make_unique<host::MemoryApplication>();
+  model_ = &result_.app->model;
+  model_->encoding = options_.encoding;
+  result_.files.push_back(path_);
+  FindRoot();
+  ComputeQualifiedNames();
+  result_.root = records_.namespaces[root_].name;
+  model_->root.name = Text(records_.namespaces[root_].name, {1, 1});
+  AddClasses();
+  AddSuperclasses();
+  AddAssociations();
+  AddTags();
+  AddDiagrams();
+  WarnOnce();
+  return std::move(result_);
+}
+
+std::string ModelBuilder::Text(std::string_view utf8, Place where, const std::string& file) const {
+  const bool plain = std::all_of(utf8.begin(), utf8.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x80 && c != '\n';
+  });
+  if (plain) return std::string(utf8);
+  std::string crlf;
+  crlf.reserve(utf8.size() + 8);
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if (utf8[i] == '\n' && (i == 0 || utf8[i - 1] != '\r')) crlf += '\r';
+    crlf += utf8[i];
+  }
+  text::Conversion converted = code_page_->FromUtf8(crlf);
+  if (!converted.Succeeded())
+    throw LoadError(file, where.line, where.column,
+                    "character " + text::DescribeCharacter(crlf, converted.failed_at) +
+                        " cannot be written in " + options_.encoding +
+                        "; name a code page that holds it with --encoding");
+  return std::move(converted.bytes);
+}
+
+// The first top-level package; in an Enterprise Architect file, the one
+// package inside EA's wrapper model.
+void ModelBuilder::FindRoot() {
+  root_ = records_.top_packages.front();
+  if (records_.exporter != "Enterprise Architect" || records_.namespaces[root_].name != "EA_Model")
+    return;
+  int only = kNone;
+  int count = 0;
+  for (int package : records_.packages)
+    if (records_.namespaces[package].parent == root_) {
+      only = package;
+      ++count;
+    }
+  if (count == 1) root_ = only;
+}
+
+void ModelBuilder::ComputeQualifiedNames() {
+  // A namespace comes after the one that holds it, so one pass in order does.
+  qualified_.reserve(records_.namespaces.size());
+  for (std::size_t i = 0; i < records_.namespaces.size(); ++i) {
+    const NamespaceRecord& name_space = records_.namespaces[i];
+    if (static_cast<int>(i) == root_ || name_space.parent == kNone)
+      qualified_.push_back(name_space.name);
+    else
+      qualified_.push_back(qualified_[name_space.parent] + "::" + name_space.name);
+  }
+}
+
+void ModelBuilder::AddClasses() {
+  for (std::size_t i = 0; i < records_.classes.size(); ++i)
+    if (!records_.classes[i].id.empty()) class_by_id_.emplace(records_.classes[i].id, static_cast<int>(i));
+  for (std::size_t i = 0; i < records_.properties.size(); ++i)
+    if (!records_.properties[i].id.empty())
+      property_by_id_.emplace(records_.properties[i].id, static_cast<int>(i));
+  for (std::size_t i = 0; i < records_.packages.size(); ++i)
+    if (!records_.package_ids[i].empty()) package_by_id_.emplace(records_.package_ids[i], records_.packages[i]);
+
+  for (const ClassRecord& record : records_.classes) {
+    host::MemoryClass& model_class = model_->classes.emplace_back();
+    classes_.push_back(&model_class);
+    model_class.id = record.id;
+    model_class.name = Text(record.name, record.place);
+    if (!record.id.empty()) tags_by_id_.emplace(record.id, &model_class.tags);
+    const std::string qualified = Qualified(record.name_space);
+    for (int index : record.attributes) {
+      const PropertyRecord& property = records_.properties[index];
+      host::MemoryAttribute& attribute = model_class.attributes.emplace_back();
+      attribute.name = Text(property.name, property.place);
+      attribute.type = Text(TypeText(property.type, "attribute " + qualified + "::" + property.name),
+                            property.place);
+      attribute.initial = Text(ValueText(property.default_value), property.place);
+      if (!property.id.empty()) tags_by_id_.emplace(property.id, &attribute.tags);
+    }
+    for (int index : record.operations) {
+      const OperationRecord& operation_record = records_.operations[index];
+      host::MemoryOperation& operation = model_class.operations.emplace_back();
+      AddOperation(operation_record, operation);
+      if (!operation_record.id.empty()) tags_by_id_.emplace(operation_record.id, &operation.tags);
+    }
+    result_.items.push_back({record.id, qualified, record.name, &model_class});
+  }
+}
+
+void ModelBuilder::AddOperation(const OperationRecord& record, host::MemoryOperation& operation) {
+  operation.name = Text(record.name, record.place);
+  const std::string of = "operation " + record.name;
+  bool returns = false;
+  for (const ParameterRecord& parameter : record.parameters) {
+    if (parameter.direction == "return") {
+      if (!returns) operation.result = Text(TypeText(parameter.type, "the result of " + of), parameter.place);
+      returns = true;
+      continue;
+    }
+    host::MemoryParameter& target = operation.parameters.emplace_back();
+    target.name = Text(parameter.name, parameter.place);
+    target.type = Text(TypeText(parameter.type, "parameter " + parameter.name + " of " + of), parameter.place);
+  }
+  operation.pre = ConditionText(record.preconditions, "a precondition of " + of);
+  operation.post = ConditionText(record.postconditions, "a postcondition of " + of);
+  if (record.is_query) query_operations_.push_back(&operation);
+}
+
+std::string ModelBuilder::LocalId(const Reference& reference) {
+  return reference.href ? std::string(Fragment(reference.target)) : reference.target;
+}
+
+std::string ModelBuilder::TypeText(const Reference& type, const std::string& of) {
+  if (type.Empty()) return {};
+  const std::string id = LocalId(type);
+  if (const auto found = class_by_id_.find(id); found != class_by_id_.end())
+    return records_.classes[found->second].name;
+  if (const auto found = records_.named.find(id); found != records_.named.end()) return found->second.name;
+  if (type.href && IsLibraryHref(type.target) && !id.empty()) return id;
+  if (!type.href)
+    if (std::string name = EaTypeName(id); !name.empty()) return name;
+  if (unresolved_types_++ == 0)
+    first_unresolved_type_ = Located(path_, type.place) + ": warning: the type of " + of + " refers to " +
+                             Quoted(type.target) + ", which is not in the file; the type reads as \"\"";
+  return {};
+}
+
+std::string ModelBuilder::ValueText(const ValueRecord& value) {
+  if (!value.present) return {};
+  const std::string& metaclass = value.metaclass;
+  if (metaclass == "LiteralInteger" || metaclass == "LiteralUnlimitedNatural" || metaclass == "LiteralReal")
+    return value.has_value ? value.value : "0";
+  if (metaclass == "LiteralBoolean") return value.has_value ? value.value : "false";
+  if (metaclass == "LiteralNull") return {};
+  if (metaclass == "InstanceValue") {
+    const auto found = records_.named.find(LocalId(value.instance));
+    return found == records_.named.end() ? std::string() : found->second.name;
+  }
+  if (metaclass == "OpaqueExpression") return ConstraintText({"", value, {}});
+  return value.value;
+}
+
+// One bound of a multiplicity: the number, or the text of another value
+// specification; `unlimited` tells "*".
+std::string ModelBuilder::BoundText(const ValueRecord& bound, bool& unlimited) {
+  unlimited = false;
+  const std::string& metaclass = bound.metaclass;
+  const bool numeric =
+      metaclass.empty() || metaclass == "LiteralInteger" || metaclass == "LiteralUnlimitedNatural";
+  if (!numeric) return ValueText(bound);
+  if (!bound.has_value) return "0";
+  unlimited = bound.value == "*" || bound.value == "-1";
+  return bound.value;
+}
+
+// The multiplicity as Tarn's documents write it: "1", "0..1", "0..n", "2..5".
+std::string ModelBuilder::Multiplicity(const PropertyRecord& end) {
+  if (!end.lower.present && !end.upper.present) return {};
+  bool lower_unlimited = false;
+  bool upper_unlimited = false;
+  const std::string lower = end.lower.present ? BoundText(end.lower, lower_unlimited) : "1";
+  const std::string upper = end.upper.present ? BoundText(end.upper, upper_unlimited) : "1";
+  if (upper_unlimited) return lower + "..n";
+  if (lower == upper) return lower;
+  return lower + ".." + upper;
+}
+
+// The text of a constraint: the body in LaTeX, Z or Object-Z, else the first
+// body, else a literal's value, else (Enterprise Architect) its name.
+std::string ModelBuilder::ConstraintText(const ConstraintRecord& constraint) const {
+  const ValueRecord& specification = constraint.specification;
+  const auto& bodies = specification.bodies;
+  for (std::size_t i = 0; i < bodies.size() && i < specification.languages.size(); ++i) {
+    const std::string& language = specification.languages[i];
+    if (EqualsIgnoringCase(language, "LaTeX") || EqualsIgnoringCase(language, "Z") ||
+        EqualsIgnoringCase(language, "Object-Z"))
+      return bodies[i];
+  }
+  if (!bodies.empty()) return bodies.front();
+  if (specification.has_value) return specification.value;
+  return constraint.name;
+}
+
+// Every condition's text on a line of its own, in the order the operation
+// names them.
+std::string ModelBuilder::ConditionText(const std::vector<Reference>& conditions, const std::string& of) {
+  std::string joined;
+  bool first = true;
+  for (const Reference& condition : conditions) {
+    const auto found = records_.constraints.find(LocalId(condition));
+    if (found == records_.constraints.end()) {
+      warn_(Located(path_, condition.place) + ": warning: " + of + " refers to " + Quoted(condition.target) +
+            ", which is not a constraint of the file; it is left out");
+      continue;
+    }
+    if (!first) joined += "\r\n";
+    first = false;
+    joined += Text(ConstraintText(found->second), found->second.place);
+  }
+  return joined;
+}
+
+// The class a superclass or a role names: a class of the file, or a stand-in
+// with the name of another classifier; null when the reference leads nowhere,
+// with `problem` saying why.
+const host::MemoryClass* ModelBuilder::ClassAt(const Reference& reference, std::string& problem) {
+  const std::string id = LocalId(reference);
+  if (const auto found = class_by_id_.find(id); found != class_by_id_.end()) return classes_[found->second];
+  if (const auto known = stand_ins_.find(id); known != stand_ins_.end()) return known->second;
+  const auto named = records_.named.find(id);
+  if (named == records_.named.end() || id.empty() || named->second.metaclass == "Package") {
+    problem = reference.href && !id.empty() && Fragment(reference.target).size() + 1 != reference.target.size()
+                  ? "which lies in another file"
+                  : "which is not in the file";
+    return nullptr;
+  }
+  host::MemoryClass& stand_in = model_->classes.emplace_back();
+  stand_in.id = id;
+  stand_in.name = Text(named->second.name, reference.place);
+  stand_ins_.emplace(id, &stand_in);
+  return &stand_in;
+}
+
+// A class that every use of raises `message`: what an unresolved reference
+// leads to, so that a command fails only when it needs it.
+const host::MemoryClass* ModelBuilder::Unavailable(const std::string& message) {
+  host::MemoryClass& missing = model_->classes.emplace_back();
+  missing.unavailable = message;
+  return &missing;
+}
+
+void ModelBuilder::AddSuperclasses() {
+  for (std::size_t i = 0; i < records_.classes.size(); ++i) {
+    const ClassRecord& record = records_.classes[i];
+    for (const Reference& general : record.generals) {
+      std::string problem;
+      const host::MemoryClass* superclass = ClassAt(general, problem);
+      if (superclass == nullptr) {
+        const std::string what = "the superclass of class " + Qualified(record.name_space) + " refers to " +
+                                 Quoted(general.target) + ", " + problem;
+        warn_(Located(path_, general.place) + ": warning: " + what);
+        superclass = Unavailable(Located(path_, general.place) + ": " + what);
+      }
+      classes_[i]->superclasses.push_back(superclass);
+    }
+  }
+}
+
+void ModelBuilder::AddAssociations() {
+  const bool ea = records_.exporter == "Enterprise Architect";
+  for (const AssociationRecord& record : records_.associations) {
+    host::MemoryAssociation& association = model_->associations.emplace_back();
+    associations_.push_back(&association);
+    association.id = record.id;
+    association.name = Text(record.name, record.place);
+    if (!record.id.empty()) {
+      tags_by_id_.emplace(record.id, &association.tags);
+      association_by_id_.emplace(record.id, &association);
+    }
+    const std::string qualified = Qualified(record.owner) + "::" + record.name;
+    result_.items.push_back({record.id, qualified, record.name, &association});
+
+    std::vector<const PropertyRecord*> ends;
+    for (const Reference& end : record.member_ends) {
+      const auto found = property_by_id_.find(LocalId(end));
+      if (found != property_by_id_.end()) ends.push_back(&records_.properties[found->second]);
+    }
+    std::string problem;
+    if (ends.size() != 2) {
+      problem = "association " + qualified + " has " + std::to_string(ends.size()) +
+                " member ends in the file; Tarn translates associations with two";
+    } else {
+      // Enterprise Architect lists the end at the target class first.
+      if (ea && ends[1]->id.rfind("EAID_src", 0) == 0) std::swap(ends[0], ends[1]);
+      host::MemoryRole* roles[] = {&association.first, &association.second};
+      for (int i = 0; i < 2 && problem.empty(); ++i) {
+        const PropertyRecord& end = *ends[i];
+        host::MemoryRole& role = *roles[i];
+        role.name = Text(end.name, end.place);
+        role.multiplicity = Text(Multiplicity(end), end.place);
+        role.navigable = end.owned_by_class ||
+                         std::find(record.navigable_owned_ends.begin(), record.navigable_owned_ends.end(),
+                                   end.id) != record.navigable_owned_ends.end();
+        std::string why;
+        role.supplier = ClassAt(end.type, why);
+        if (role.supplier == nullptr)
+          problem = "the " + std::string(i == 0 ? "first" : "second") + " role of association " + qualified +
+                    (end.type.Empty() ? " has no class"
+                                      : " refers to " + Quoted(end.type.target) + ", " + why);
+      }
+    }
+    if (!problem.empty()) {
+      warn_(Located(path_, record.place) + ": warning: " + problem);
+      association.unavailable = Located(path_, record.place) + ": " + problem;
+      const host::MemoryClass* nowhere = Unavailable(association.unavailable);
+      association.first.supplier = association.second.supplier = nowhere;
+    }
+  }
+}
+
+// Tagged values: a stereotype application of the Tarn profile first, then
+// Enterprise Architect's tags; the first value of a name wins.
+void ModelBuilder::AddTags() {
+  for (const auto* tags : {&records_.stereotype_tags, &records_.ea_tags})
+    for (const TagRecord& tag : *tags) {
+      const auto target = tags_by_id_.find(tag.element);
+      if (target == tags_by_id_.end() || HasTag(*target->second, tag.name)) continue;
+      target->second->Set(tag.name, Text(tag.value, tag.place));
+    }
+  for (host::MemoryOperation* operation : query_operations_)
+    if (!HasTag(operation->tags, "isQuery")) operation->tags.Set("isQuery", "True");
+}
+
+void ModelBuilder::WarnOnce() {
+  if (unresolved_types_ > 1)
+    first_unresolved_type_ +=
+        " (" + std::to_string(unresolved_types_ - 1) + " more type references cannot be resolved either)";
+  if (unresolved_types_ > 0) warn_(first_unresolved_type_);
+  std::vector<std::string> named;
+  for (const auto& [name, place] : records_.unknown_tags) {
+    if (std::find(named.begin(), named.end(), name) != named.end()) continue;
+    named.push_back(name);
+    warn_(Located(path_, place) + ": warning: the Tarn profile has no tag " + Quoted(name) +
+          "; Tarn's tags are Properties, Invariant, isQuery, isDefinition, Retrieve, TypeOfRoleA, "
+          "TypeOfRoleB, RoleAInvariant and RoleBInvariant");
+  }
+}
+
+int ModelBuilder::PackageOf(int name_space) const {
+  while (name_space != kNone && !records_.namespaces[name_space].is_package)
+    name_space = records_.namespaces[name_space].parent;
+  return name_space;
+}
+
+}  // namespace tarn::modelfile::xmi

@@ -1,0 +1,87 @@
+// The second pass of the XMI reader: resolves the references of the records
+// collected from the file and fills the in-memory host with them.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "modelfile/text/code_page.hpp"
+#include "modelfile/xmi/xmi_reader.hpp"
+#include "modelfile/xmi/xmi_records.hpp"
+
+namespace tarn::modelfile::xmi {
+
+class ModelBuilder {
+ public:
+  ModelBuilder(ModelRecords records, const std::string& path, const XmiOptions& options,
+               const Warn& warn);
+
+  XmiModel Build();
+
+ private:
+  // Texts: line breaks as CR LF, in the model's code page.
+  std::string Text(std::string_view utf8, Place where) const { return Text(utf8, where, path_); }
+  std::string Text(std::string_view utf8, Place where, const std::string& file) const;
+
+  void FindRoot();
+  void ComputeQualifiedNames();
+  void AddClasses();
+  void AddOperation(const OperationRecord& record, host::MemoryOperation& operation);
+  void AddSuperclasses();
+  void AddAssociations();
+  void AddTags();
+  void WarnOnce();
+
+  // Names and texts of references.
+  std::string TypeText(const Reference& type, const std::string& of);
+  std::string ValueText(const ValueRecord& value);
+  std::string BoundText(const ValueRecord& bound, bool& unlimited);
+  std::string Multiplicity(const PropertyRecord& end);
+  std::string ConstraintText(const ConstraintRecord& constraint) const;
+  std::string ConditionText(const std::vector<Reference>& conditions, const std::string& of);
+  // The id a reference names in this file ("" for an href into another file).
+  static std::string LocalId(const Reference& reference);
+  const host::MemoryClass* ClassAt(const Reference& reference, std::string& problem);
+  const host::MemoryClass* Unavailable(const std::string& message);
+  int PackageOf(int name_space) const;
+  std::string Qualified(int name_space) const { return qualified_[name_space]; }
+
+  // Diagrams (model_diagrams.cpp).
+  void AddDiagrams();
+  // A class diagram and the namespace record of the package that owns it.
+  using OwnedDiagram = std::pair<host::MemoryClassDiagram, int>;
+  std::vector<DiagramRecord> NotationDiagrams(std::string& file);
+  int OwnerPackage(const DiagramRecord& diagram) const;
+  std::string BelowRoot(int package) const;
+  OwnedDiagram Diagram(const DiagramRecord& record, const std::string& file);
+  std::vector<OwnedDiagram> FallbackDiagrams();
+  void PlaceDiagrams(std::vector<OwnedDiagram> diagrams);
+
+  ModelRecords records_;
+  const std::string& path_;
+  const XmiOptions& options_;
+  const Warn& warn_;
+  std::unique_ptr<text::CodePage> code_page_;
+  XmiModel result_;
+  host::MemoryModel* model_ = nullptr;
+
+  int root_ = kNone;  // namespace record of the root package
+  std::vector<std::string> qualified_;  // by namespace record, UTF-8
+  std::unordered_map<std::string, int> class_by_id_;
+  std::unordered_map<std::string, int> property_by_id_;
+  std::unordered_map<std::string, int> package_by_id_;
+  std::vector<host::MemoryClass*> classes_;  // by class record
+  std::vector<host::MemoryAssociation*> associations_;  // by association record
+  std::unordered_map<std::string, host::MemoryAssociation*> association_by_id_;
+  std::vector<host::MemoryOperation*> query_operations_;  // isQuery="true" in UML
+  std::unordered_map<std::string, host::MemoryClass*> stand_ins_;
+  std::unordered_map<std::string, host::TaggedValues*> tags_by_id_;
+
+  // Unresolved type references: the first, and how many there were.
+  std::string first_unresolved_type_;
+  int unresolved_types_ = 0;
+};
+
+}  // namespace tarn::modelfile::xmi

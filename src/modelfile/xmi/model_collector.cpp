@@ -1,0 +1,599 @@
+#include "modelfile/xmi/model_collector.hpp"
+
+#include <array>
+#include <filesystem>
+
+#include "modelfile/load_error.hpp"
+
+namespace tarn::modelfile::xmi {
+namespace {
+
+constexpr std::array<std::string_view, 9> kTarnTags = {
+    "Properties",  "Invariant",   "isQuery",        "isDefinition",  "Retrieve",
+    "TypeOfRoleA", "TypeOfRoleB", "RoleAInvariant", "RoleBInvariant"};
+
+// What an open element is to the collector.
+enum class Kind : std::uint8_t {
+  kSkip,           // nothing below it is read
+  kXmiRoot,        // xmi:XMI
+  kModelElement,   // a package, a classifier or another element of the model
+  kClass,
+  kAssociation,
+  kProperty,
+  kOperation,
+  kParameter,
+  kConstraint,
+  kValue,          // a value specification
+  kGeneralization,
+  kText,           // an element whose text is kept
+  kDocumentation,  // xmi:Documentation
+  kApplication,    // an application of a stereotype of the Tarn profile
+  kEaExtension,    // anything inside Enterprise Architect's extension
+  kEaDiagram,
+  kUmlDiDiagram,
+};
+
+struct Frame {
+  Kind kind = Kind::kSkip;
+  int index = kNone;       // the record it fills, by kind
+  int name_space = kNone;  // the namespace its children belong to
+  int package = kNone;     // the package that directly holds its children
+  bool pushed_owner = false;  // kEaExtension: it set the owner of the tags below it
+};
+
+bool IsTarnNamespace(std::string_view prefix, std::string_view uri) {
+  if (prefix == "Tarn") return true;
+  std::size_t start = 0;
+  while (start <= uri.size()) {
+    const std::size_t slash = std::min(uri.find('/', start), uri.size());
+    if (uri.substr(start, slash - start) == "Tarn") return true;
+    start = slash + 1;
+  }
+  return false;
+}
+
+bool IsPackage(std::string_view metaclass) {
+  return metaclass == "Package" || metaclass == "Model" || metaclass == "Profile";
+}
+
+// The words of an attribute that lists ids ("id1 id2").
+template <class Add>
+void ForEachId(std::string_view list, Add add) {
+  std::size_t start = 0;
+  while (start < list.size()) {
+    const std::size_t end = std::min(list.find_first_of(" \t\r\n", start), list.size());
+    if (end > start) add(list.substr(start, end - start));
+    start = end + 1;
+  }
+}
+
+std::string Dotted(std::string_view path) {
+  return std::filesystem::path(path).filename().string();
+}
+
+class Collector final : public XmlHandler {
+ public:
+  explicit Collector(const std::string& path) : path_(path) {}
+
+  ModelRecords Take() {
+    if (!found_model_) Refuse(NotAModel());
+    return std::move(records_);
+  }
+
+  void StartElement(const XmlElement& element) override {
+    if (const auto id = element.XmiAttribute("id"); !id.empty())
+      records_.ids.insert(std::hash<std::string_view>()(id));
+    Frame frame;
+    if (stack_.empty()) {
+      frame = Root(element);
+    } else {
+      const Frame& parent = stack_.back();
+      switch (parent.kind) {
+        case Kind::kSkip:
+        case Kind::kText:
+          break;
+        case Kind::kXmiRoot:
+          frame = TopLevel(element);
+          break;
+        case Kind::kModelElement:
+        case Kind::kClass:
+          frame = Member(element, parent);
+          break;
+        case Kind::kAssociation:
+          frame = InAssociation(element, parent);
+          break;
+        case Kind::kProperty:
+          frame = InProperty(element, parent);
+          break;
+        case Kind::kOperation:
+          frame = InOperation(element, parent);
+          break;
+        case Kind::kParameter:
+          if (element.local == "type")
+            records_.operations[parent.index].parameters.back().type = ReferenceOf(element);
+          break;
+        case Kind::kConstraint:
+          if (element.local == "specification")
+            frame = ValueFrame(element, &records_.constraints[constraint_ids_[parent.index]].specification);
+          break;
+        case Kind::kValue:
+          frame = InValue(element);
+          break;
+        case Kind::kGeneralization:
+          if (element.local == "general") AddGeneral(parent.index, ReferenceOf(element));
+          break;
+        case Kind::kDocumentation:
+          if (element.local == "exporter") frame = TextFrame(&records_.exporter);
+          break;
+        case Kind::kApplication:
+          frame = InApplication(element);
+          break;
+        case Kind::kEaExtension:
+          frame = InEaExtension(element);
+          break;
+        case Kind::kEaDiagram:
+          InEaDiagram(element);
+          frame.kind = Kind::kEaDiagram;
+          break;
+        case Kind::kUmlDiDiagram:
+          if (const auto shown = element.Attribute("modelElement"); !shown.empty())
+            records_.umldi_diagrams.back().shown.push_back({std::string(shown), false, element.Where()});
+          frame.kind = Kind::kUmlDiDiagram;
+          break;
+      }
+    }
+    stack_.push_back(frame);
+  }
+
+  void EndElement() override {
+    const Frame& frame = stack_.back();
+    if (frame.kind == Kind::kText) {
+      text_ = nullptr;
+      CopyApplicationText();
+    }
+    if (frame.pushed_owner) ea_owners_.pop_back();
+    if (frame.kind == Kind::kEaDiagram && frame.index == 1 && ea_diagram_logical_)
+      records_.ea_diagrams.push_back(std::move(ea_diagram_));
+    stack_.pop_back();
+  }
+
+  void Characters(std::string_view text) override {
+    if (text_ != nullptr) text_->append(text);
+  }
+
+  [[noreturn]] void DocumentType(std::string_view root, Place where) override {
+    if (root == "XMI") Refuse(OldXmi("1.x"));
+    throw LoadError(path_, where.line, where.column,
+                    "the document has a DOCTYPE, which UML 2 XMI never has: Tarn refuses document "
+                    "types and the entities they declare");
+  }
+
+ private:
+  [[noreturn]] void Refuse(const std::string& sentence) const { throw LoadError(path_, 1, 1, sentence); }
+
+  static std::string OldXmi(std::string_view version) {
+    return "the file is XMI " + std::string(version) +
+           " (UML 1.x): Tarn reads UML 2 XMI; export the model as XMI 2.1 or later";
+  }
+
+  std::string NotAModel() const {
+    const std::filesystem::path path(path_);
+    const std::string extension = path.extension().string();
+    if (extension == ".notation" || extension == ".di") {
+      std::filesystem::path model = path;
+      model.replace_extension(".uml");
+      return "the file is a Papyrus diagram file, not a model: give Tarn the model file beside it (" +
+             Dotted(model.string()) + ")";
+    }
+    return "the file is XML but holds no UML 2 model (no uml:Model or uml:Package): Tarn reads UML 2 "
+           "XMI, Rose .mdl and its own YAML model files";
+  }
+
+  Frame Root(const XmlElement& element) {
+    if (IsXmiNamespace(element.uri) && element.local == "XMI") return {Kind::kXmiRoot};
+    if (element.local == "XMI" && element.uri.empty()) {
+      const std::string_view version = element.Attribute("xmi.version");
+      Refuse(OldXmi(version.empty() ? "1.x" : version));
+    }
+    if (IsUmlNamespace(element.uri) && IsPackage(element.local)) return TopPackage(element);
+    if (element.local == "Diagram" && element.uri.find("/gmf/runtime/") != std::string_view::npos)
+      Refuse(NotAModel());
+    Refuse(NotAModel());
+  }
+
+  Frame TopLevel(const XmlElement& element) {
+    if (IsUmlNamespace(element.uri) && IsPackage(element.local)) return TopPackage(element);
+    if (IsXmiNamespace(element.uri) && element.local == "Documentation") {
+      if (const auto exporter = element.Attribute("exporter"); !exporter.empty())
+        records_.exporter = std::string(exporter);
+      return {Kind::kDocumentation};
+    }
+    if (IsXmiNamespace(element.uri) && element.local == "Extension")
+      return element.Attribute("extender") == "Enterprise Architect" ? Frame{Kind::kEaExtension}
+                                                                      : Frame{};
+    if (element.local == "Diagram" && element.uri.find("/gmf/runtime/") != std::string_view::npos)
+      Refuse(NotAModel());
+    if (IsTarnNamespace(element.prefix, element.uri)) return Application(element);
+    return {};
+  }
+
+  Frame TopPackage(const XmlElement& element) {
+    found_model_ = true;
+    const int name_space = AddPackage(element, kNone);
+    records_.top_packages.push_back(name_space);
+    return {Kind::kModelElement, kNone, name_space, name_space};
+  }
+
+  int AddNamespace(std::string_view name, int parent, bool is_package) {
+    records_.namespaces.push_back({std::string(name), parent, is_package});
+    return static_cast<int>(records_.namespaces.size()) - 1;
+  }
+
+  int AddPackage(const XmlElement& element, int parent) {
+    const int name_space = AddNamespace(element.Attribute("name"), parent, true);
+    records_.packages.push_back(name_space);
+    records_.package_ids.emplace_back(element.XmiAttribute("id"));
+    if (const auto id = element.XmiAttribute("id"); !id.empty())
+      records_.named.emplace(std::string(id), ModelRecords::Named{std::string(element.Attribute("name")),
+                                                                  "Package", name_space});
+    return name_space;
+  }
+
+  // A member of a package or classifier.
+  Frame Member(const XmlElement& element, const Frame& parent) {
+    const std::string_view tag = element.local;
+    std::string_view metaclass = LocalPart(element.XmiAttribute("type"));
+    if (tag == "ownedComment" || tag == "eAnnotations" || tag == "profileApplication") return {};
+    if (metaclass == "UMLClassDiagram") return UmlDiDiagram(element, parent);
+    if (element.prefix == "umldi" || metaclass.rfind("UML", 0) == 0) return {};
+    if (metaclass.empty()) {
+      if (tag == "ownedAttribute") metaclass = "Property";
+      if (tag == "ownedOperation") metaclass = "Operation";
+      if (tag == "ownedRule") metaclass = "Constraint";
+      if (tag == "generalization") metaclass = "Generalization";
+    }
+    const bool in_class = parent.kind == Kind::kClass;
+    if (tag == "ownedAttribute" && metaclass == "Property")
+      return PropertyFrame(element, true, in_class ? parent.index : kNone);
+    if (metaclass == "Constraint") return ConstraintFrame(element);
+    if (!in_class && (tag == "ownedOperation" || tag == "generalization")) return {};
+    if (tag == "ownedOperation") return OperationFrame(element, parent.index);
+    if (tag == "generalization") {
+      if (const auto general = element.Attribute("general"); !general.empty())
+        AddGeneral(parent.index, {std::string(general), false, element.Where()});
+      return {Kind::kGeneralization, parent.index};
+    }
+    if (IsPackage(metaclass)) {
+      const int name_space = AddPackage(element, parent.name_space);
+      return {Kind::kModelElement, kNone, name_space, name_space};
+    }
+    if (metaclass == "Class") return ClassFrame(element, parent);
+    if (metaclass == "Association") return AssociationFrame(element, parent);
+    return OtherElement(element, parent, metaclass);
+  }
+
+  // An element Tarn does not translate: its name may be a type text, and it
+  // may hold classes (a component, an enumeration's literals...).
+  Frame OtherElement(const XmlElement& element, const Frame& parent, std::string_view metaclass) {
+    const std::string_view id = element.XmiAttribute("id");
+    const std::string_view tag = element.local;
+    const bool member = tag == "packagedElement" || tag == "nestedClassifier" ||
+                        tag == "ownedType" || tag == "ownedMember";
+    int name_space = parent.name_space;
+    if (member && element.HasAttribute("name"))
+      name_space = AddNamespace(element.Attribute("name"), parent.name_space, false);
+    if (!id.empty() && element.HasAttribute("name"))
+      records_.named.emplace(std::string(id), ModelRecords::Named{std::string(element.Attribute("name")),
+                                                                  std::string(metaclass), name_space});
+    return {Kind::kModelElement, kNone, name_space, parent.package};
+  }
+
+  Frame ClassFrame(const XmlElement& element, const Frame& parent) {
+    ClassRecord& record = records_.classes.emplace_back();
+    record.id = std::string(element.XmiAttribute("id"));
+    record.name = std::string(element.Attribute("name"));
+    record.name_space = AddNamespace(record.name, parent.name_space, false);
+    record.package = parent.kind == Kind::kModelElement && parent.package == parent.name_space
+                         ? parent.package
+                         : kNone;
+    record.place = element.Where();
+    const int index = static_cast<int>(records_.classes.size()) - 1;
+    return {Kind::kClass, index, record.name_space, kNone};
+  }
+
+  Frame AssociationFrame(const XmlElement& element, const Frame& parent) {
+    AssociationRecord& record = records_.associations.emplace_back();
+    record.id = std::string(element.XmiAttribute("id"));
+    record.name = std::string(element.Attribute("name"));
+    record.owner = parent.name_space;
+    record.package = parent.package == parent.name_space ? parent.package : kNone;
+    record.place = element.Where();
+    ForEachId(element.Attribute("memberEnd"), [&](std::string_view id) {
+      record.member_ends.push_back({std::string(id), false, record.place});
+    });
+    ForEachId(element.Attribute("navigableOwnedEnd"),
+              [&](std::string_view id) { record.navigable_owned_ends.emplace_back(id); });
+    const int index = static_cast<int>(records_.associations.size()) - 1;
+    return {Kind::kAssociation, index, parent.name_space, kNone};
+  }
+
+  Frame InAssociation(const XmlElement& element, const Frame& parent) {
+    AssociationRecord& record = records_.associations[parent.index];
+    if (element.local == "memberEnd") {
+      if (Reference end = ReferenceOf(element); !end.Empty()) record.member_ends.push_back(std::move(end));
+    } else if (element.local == "navigableOwnedEnd") {
+      if (Reference end = ReferenceOf(element); !end.Empty())
+        record.navigable_owned_ends.push_back(std::move(end.target));
+    } else if (element.local == "ownedEnd") {
+      return PropertyFrame(element, false, parent.index);
+    } else if (LocalPart(element.XmiAttribute("type")) == "Constraint" || element.local == "ownedRule") {
+      return ConstraintFrame(element);
+    }
+    return {};
+  }
+
+  Frame PropertyFrame(const XmlElement& element, bool owned_by_class, int owner) {
+    PropertyRecord& record = records_.properties.emplace_back();
+    record.id = std::string(element.XmiAttribute("id"));
+    record.name = std::string(element.Attribute("name"));
+    record.association = std::string(element.Attribute("association"));
+    record.owned_by_class = owned_by_class;
+    record.owner = owner;
+    record.place = element.Where();
+    if (const auto type = element.Attribute("type"); !type.empty())
+      record.type = {std::string(type), false, record.place};
+    const int index = static_cast<int>(records_.properties.size()) - 1;
+    if (owned_by_class && owner != kNone && record.association.empty())
+      records_.classes[owner].attributes.push_back(index);
+    return {Kind::kProperty, index};
+  }
+
+  Frame InProperty(const XmlElement& element, const Frame& parent) {
+    PropertyRecord& record = records_.properties[parent.index];
+    if (element.local == "type") record.type = ReferenceOf(element);
+    if (element.local == "defaultValue") return ValueFrame(element, &record.default_value);
+    if (element.local == "lowerValue") return ValueFrame(element, &record.lower);
+    if (element.local == "upperValue") return ValueFrame(element, &record.upper);
+    return {};
+  }
+
+  Frame OperationFrame(const XmlElement& element, int owner) {
+    OperationRecord& record = records_.operations.emplace_back();
+    record.id = std::string(element.XmiAttribute("id"));
+    record.name = std::string(element.Attribute("name"));
+    record.is_query = element.Attribute("isQuery") == "true";
+    record.place = element.Where();
+    ForEachId(element.Attribute("precondition"),
+              [&](std::string_view id) { record.preconditions.push_back({std::string(id), false, record.place}); });
+    ForEachId(element.Attribute("postcondition"),
+              [&](std::string_view id) { record.postconditions.push_back({std::string(id), false, record.place}); });
+    const int index = static_cast<int>(records_.operations.size()) - 1;
+    records_.classes[owner].operations.push_back(index);
+    return {Kind::kOperation, index};
+  }
+
+  Frame InOperation(const XmlElement& element, const Frame& parent) {
+    OperationRecord& record = records_.operations[parent.index];
+    const std::string_view tag = element.local;
+    if (tag == "ownedParameter") {
+      ParameterRecord& parameter = record.parameters.emplace_back();
+      parameter.name = std::string(element.Attribute("name"));
+      parameter.direction = std::string(element.Attribute("direction"));
+      parameter.place = element.Where();
+      if (const auto type = element.Attribute("type"); !type.empty())
+        parameter.type = {std::string(type), false, parameter.place};
+      return {Kind::kParameter, parent.index};
+    }
+    if (tag == "precondition" || tag == "postcondition") {
+      auto& conditions = tag == "precondition" ? record.preconditions : record.postconditions;
+      if (const auto id = element.XmiAttribute("id"); !id.empty()) {
+        conditions.push_back({std::string(id), false, element.Where()});
+        return ConstraintFrame(element);
+      }
+      if (Reference condition = ReferenceOf(element); !condition.Empty())
+        conditions.push_back(std::move(condition));
+      return {};
+    }
+    if (tag == "ownedRule" && !element.XmiAttribute("id").empty()) return ConstraintFrame(element);
+    return {};
+  }
+
+  Frame ConstraintFrame(const XmlElement& element) {
+    const std::string id(element.XmiAttribute("id"));
+    if (id.empty()) return {};
+    auto [entry, added] = records_.constraints.try_emplace(id);
+    if (!added) return {};
+    entry->second.name = std::string(element.Attribute("name"));
+    entry->second.place = element.Where();
+    constraint_ids_.push_back(id);
+    return {Kind::kConstraint, static_cast<int>(constraint_ids_.size()) - 1};
+  }
+
+  Frame ValueFrame(const XmlElement& element, ValueRecord* value) {
+    *value = ValueRecord();
+    value->present = true;
+    value->metaclass = std::string(LocalPart(element.XmiAttribute("type")));
+    value->has_value = element.HasAttribute("value");
+    value->value = std::string(element.Attribute("value"));
+    if (element.HasAttribute("body")) value->bodies.emplace_back(element.Attribute("body"));
+    if (element.HasAttribute("language")) value->languages.emplace_back(element.Attribute("language"));
+    if (const auto instance = element.Attribute("instance"); !instance.empty())
+      value->instance = {std::string(instance), false, element.Where()};
+    value_ = value;
+    return {Kind::kValue};
+  }
+
+  Frame InValue(const XmlElement& element) {
+    if (element.local == "body") return TextFrame(&value_->bodies.emplace_back());
+    if (element.local == "language") return TextFrame(&value_->languages.emplace_back());
+    if (element.local == "instance") value_->instance = ReferenceOf(element);
+    return {};
+  }
+
+  // A tag written as a child element of an application that names several
+  // elements holds the same text for each.
+  void CopyApplicationText() {
+    auto& [first, end] = application_copies_;
+    for (std::size_t i = first + 1; i < end; ++i)
+      records_.stereotype_tags[i].value = records_.stereotype_tags[first].value;
+    first = end = 0;
+  }
+
+  Frame TextFrame(std::string* text) {
+    text_ = text;
+    return {Kind::kText};
+  }
+
+  void AddGeneral(int owner, Reference general) {
+    if (!general.Empty()) records_.classes[owner].generals.push_back(std::move(general));
+  }
+
+  // A reference written as an element: <type xmi:idref="..."/> or <type href="..."/>.
+  static Reference ReferenceOf(const XmlElement& element) {
+    if (const auto id = element.XmiAttribute("idref"); !id.empty())
+      return {std::string(id), false, element.Where()};
+    if (const auto href = element.Attribute("href"); !href.empty())
+      return {std::string(href), true, element.Where()};
+    return {};
+  }
+
+  // A stereotype application of the Tarn profile: its base_ attributes name
+  // the elements, its other attributes and child elements are the tags.
+  Frame Application(const XmlElement& element) {
+    application_targets_.clear();
+    const Place where = element.Where();
+    for (const XmlAttribute& attribute : element.attributes)
+      if (attribute.uri.empty() && attribute.local.rfind("base_", 0) == 0)
+        ForEachId(attribute.value, [&](std::string_view id) { application_targets_.emplace_back(id); });
+    application_tags_.clear();
+    for (const XmlAttribute& attribute : element.attributes) {
+      if (!attribute.uri.empty() || attribute.local.rfind("base_", 0) == 0) continue;
+      if (!IsTarnTag(attribute.local)) {
+        records_.unknown_tags.emplace_back(std::string(attribute.local), where);
+        continue;
+      }
+      application_tags_.emplace_back(attribute.local);
+      for (const std::string& target : application_targets_)
+        records_.stereotype_tags.push_back(
+            {target, std::string(attribute.local), std::string(attribute.value), where});
+    }
+    application_place_ = where;
+    return {Kind::kApplication};
+  }
+
+  Frame InApplication(const XmlElement& element) {
+    const std::string name(element.local);
+    if (!IsTarnTag(name)) {
+      records_.unknown_tags.emplace_back(name, application_place_);
+      return {};
+    }
+    for (const std::string& given : application_tags_)
+      if (given == name) return {};
+    application_tags_.push_back(name);
+    if (application_targets_.empty()) return {};
+    const std::size_t first = records_.stereotype_tags.size();
+    for (const std::string& target : application_targets_)
+      records_.stereotype_tags.push_back({target, name, "", element.Where()});
+    // The text is read into the first record and copied to the others at its end.
+    application_copies_ = {first, records_.stereotype_tags.size()};
+    return TextFrame(&records_.stereotype_tags[first].value);
+  }
+
+  Frame InEaExtension(const XmlElement& element) {
+    const std::string_view tag = element.local;
+    Frame frame{Kind::kEaExtension};
+    if (tag == "profiles" || tag == "primitivetypes") return {};
+    if (tag == "diagram" && !element.XmiAttribute("id").empty()) {
+      ea_diagram_ = DiagramRecord();
+      ea_diagram_.place = element.Where();
+      ea_diagram_logical_ = false;
+      return {Kind::kEaDiagram, 1};
+    }
+    if (tag == "element" || tag == "attribute" || tag == "operation" || tag == "connector") {
+      ea_owners_.emplace_back(element.XmiAttribute("idref"));
+      frame.pushed_owner = true;
+    } else if (tag == "source" || tag == "target" || tag == "parameter") {
+      ea_owners_.emplace_back(kIgnoredOwner);
+      frame.pushed_owner = true;
+    } else if (tag == "tag") {
+      EaTag(element);
+    } else if (tag == "EAStub" && !element.XmiAttribute("id").empty()) {
+      // A class of another model that this one refers to.
+      records_.named.emplace(std::string(element.XmiAttribute("id")),
+                             ModelRecords::Named{std::string(element.Attribute("name")), "EAStub"});
+    }
+    return frame;
+  }
+
+  void EaTag(const XmlElement& element) {
+    if (!ea_owners_.empty() && ea_owners_.back() == kIgnoredOwner) return;
+    const std::string_view name = element.Attribute("name");
+    if (!IsTarnTag(name)) return;
+    std::string_view target = element.Attribute("modelElement");
+    if (target.empty() && !ea_owners_.empty()) target = ea_owners_.back();
+    if (target.empty()) return;
+    std::string_view value = element.Attribute("value");
+    if (value == "<memo>") {
+      value = element.Attribute("notes");
+    } else {
+      value = value.substr(0, std::min(value.find("#NOTES#"), value.find("$ea_notes=")));
+    }
+    records_.ea_tags.push_back({std::string(target), std::string(name), std::string(value), element.Where()});
+  }
+
+  void InEaDiagram(const XmlElement& element) {
+    const std::string_view tag = element.local;
+    if (tag == "model") {
+      ea_diagram_.owner = {std::string(element.Attribute("package")), false, element.Where()};
+    } else if (tag == "properties") {
+      ea_diagram_.name = std::string(element.Attribute("name"));
+      ea_diagram_logical_ = element.Attribute("type") == "Logical";
+    } else if (tag == "element") {
+      if (const auto subject = element.Attribute("subject"); !subject.empty())
+        ea_diagram_.shown.push_back({std::string(subject), false, element.Where()});
+    }
+  }
+
+  Frame UmlDiDiagram(const XmlElement& element, const Frame& parent) {
+    DiagramRecord& diagram = records_.umldi_diagrams.emplace_back();
+    diagram.name = std::string(element.Attribute("name"));
+    diagram.place = element.Where();
+    if (const auto owner = element.Attribute("modelElement"); !owner.empty())
+      diagram.owner = {std::string(owner), false, diagram.place};
+    diagram.holder = parent.package;
+    return {Kind::kUmlDiDiagram};
+  }
+
+  static constexpr std::string_view kIgnoredOwner = "\n";
+
+  const std::string& path_;
+  ModelRecords records_;
+  std::vector<Frame> stack_;
+  bool found_model_ = false;
+  std::string* text_ = nullptr;
+  ValueRecord* value_ = nullptr;
+  std::vector<std::string> constraint_ids_;
+  std::vector<std::string> application_targets_;
+  std::vector<std::string> application_tags_;
+  std::pair<std::size_t, std::size_t> application_copies_{0, 0};
+  Place application_place_;
+  std::vector<std::string> ea_owners_;
+  DiagramRecord ea_diagram_;
+  bool ea_diagram_logical_ = false;
+};
+
+}  // namespace
+
+ModelRecords CollectModel(std::string_view bytes, const std::string& path) {
+  Collector collector(path);
+  ParseXml(bytes, path, collector);
+  return collector.Take();
+}
+
+bool IsTarnTag(std::string_view name) {
+  for (std::string_view tag : kTarnTags)
+    if (tag == name) return true;
+  return false;
+}
+
+}  // namespace tarn::modelfile::xmi

@@ -1,0 +1,152 @@
+// What the XMI reader keeps of a model file while it streams through it:
+// small records of the elements Tarn uses, their references still as the file
+// writes them (ids, or hrefs into other documents). Texts are UTF-8 as the
+// XML parser delivers them; they are converted when the host is filled.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "modelfile/xmi/xml_parser.hpp"
+
+namespace tarn::modelfile::xmi {
+
+inline constexpr int kNone = -1;
+
+// A reference as written: an id of this document, or an href into another.
+struct Reference {
+  std::string target;  // the id, or the whole href
+  bool href = false;
+  Place place;  // of the element that writes it
+
+  bool Empty() const { return target.empty(); }
+};
+
+// A value specification (a default value, a bound, a constraint's body).
+struct ValueRecord {
+  bool present = false;
+  std::string metaclass;  // LiteralInteger, OpaqueExpression, InstanceValue...
+  bool has_value = false;
+  std::string value;
+  std::vector<std::string> bodies;     // OpaqueExpression bodies
+  std::vector<std::string> languages;  // their languages, in the same order
+  Reference instance;                  // InstanceValue
+};
+
+// A package, a class or another classifier: what qualified names are made of.
+struct NamespaceRecord {
+  std::string name;
+  int parent = kNone;
+  bool is_package = false;
+};
+
+struct PropertyRecord {
+  std::string id;
+  std::string name;
+  Reference type;
+  std::string association;  // id of the association it is an end of; "" for an attribute
+  bool owned_by_class = false;
+  int owner = kNone;  // the class (attributes and class-owned ends) or association
+  ValueRecord default_value;
+  ValueRecord lower;
+  ValueRecord upper;
+  Place place;
+};
+
+struct ParameterRecord {
+  std::string name;
+  std::string direction;
+  Reference type;
+  Place place;
+};
+
+struct OperationRecord {
+  std::string id;
+  std::string name;
+  bool is_query = false;
+  std::vector<ParameterRecord> parameters;
+  std::vector<Reference> preconditions;
+  std::vector<Reference> postconditions;
+  Place place;
+};
+
+struct ConstraintRecord {
+  std::string name;
+  ValueRecord specification;
+  Place place;
+};
+
+struct ClassRecord {
+  std::string id;
+  std::string name;
+  int name_space = kNone;  // its own namespace record
+  int package = kNone;     // the package that holds it directly; kNone when nested
+  std::vector<int> attributes;  // properties without association
+  std::vector<int> operations;
+  std::vector<Reference> generals;
+  Place place;
+};
+
+struct AssociationRecord {
+  std::string id;
+  std::string name;
+  int owner = kNone;    // namespace record of the package or class that holds it
+  int package = kNone;  // the package that holds it directly
+  std::vector<Reference> member_ends;
+  std::vector<std::string> navigable_owned_ends;
+  Place place;
+};
+
+// A tagged value of the tool Tarn, from a stereotype application or an
+// Enterprise Architect tag.
+struct TagRecord {
+  std::string element;  // the id of the element it belongs to
+  std::string name;
+  std::string value;
+  Place place;
+};
+
+// A class diagram, whatever drew it; its shapes and edges as references.
+struct DiagramRecord {
+  std::string name;
+  Reference owner;  // the element whose package owns the diagram
+  int holder = kNone;  // namespace record of the package that holds it (UML DI)
+  std::vector<Reference> shown;
+  Place place;
+};
+
+// Everything the reader keeps of one model file.
+struct ModelRecords {
+  std::string exporter;
+  std::vector<NamespaceRecord> namespaces;
+  std::vector<int> top_packages;  // namespace records of the top-level packages
+  std::vector<int> packages;      // every package's namespace record, in order
+  std::vector<std::string> package_ids;  // parallel to `packages`
+  std::vector<ClassRecord> classes;
+  std::vector<PropertyRecord> properties;
+  std::vector<OperationRecord> operations;
+  std::vector<AssociationRecord> associations;
+  std::unordered_map<std::string, ConstraintRecord> constraints;
+  // Names of the other elements with an id (data types, interfaces, enumeration
+  // literals...), for type texts and stand-in classes; `metaclass` tells classifiers.
+  struct Named {
+    std::string name;
+    std::string metaclass;
+    int name_space = kNone;
+  };
+  std::unordered_map<std::string, Named> named;
+  std::vector<TagRecord> stereotype_tags;  // in document order
+  std::vector<TagRecord> ea_tags;
+  std::vector<DiagramRecord> ea_diagrams;     // Logical diagrams of EA's extension
+  std::vector<DiagramRecord> umldi_diagrams;  // UML DI class diagrams
+  // Profile applications of Tarn with attributes that are not Tarn's tags.
+  std::vector<std::pair<std::string, Place>> unknown_tags;
+  // Hashes of every xmi:id of the file, to tell a diagram's shape of an element
+  // Tarn does not use from one whose element is not in the file at all.
+  std::unordered_set<std::size_t> ids;
+};
+
+}  // namespace tarn::modelfile::xmi
