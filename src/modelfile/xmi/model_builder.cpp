@@ -192,8 +192,9 @@ std::string ModelBuilder::TypeText(const Reference& type, const std::string& of)
     return records_.classes[found->second].name;
   if (const auto found = records_.named.find(id); found != records_.named.end()) return found->second.name;
   if (type.href && IsLibraryHref(type.target) && !id.empty()) return id;
+  // EA writes "void" for an operation that returns nothing (EAJava_void).
   if (!type.href)
-    if (std::string name = EaTypeName(id); !name.empty()) return name;
+    if (std::string name = EaTypeName(id); !name.empty()) return name == "void" ? "" : name;
   if (unresolved_types_++ == 0)
     first_unresolved_type_ = Located(path_, type.place) + ": warning: the type of " + of + " refers to " +
                              Quoted(type.target) + ", which is not in the file; the type reads as \"\"";

@@ -244,6 +244,8 @@ class Collector final : public XmlHandler {
     const std::string_view tag = element.local;
     std::string_view metaclass = LocalPart(element.XmiAttribute("type"));
     if (tag == "ownedComment" || tag == "eAnnotations" || tag == "profileApplication") return {};
+    // An element with an href or an idref refers to another; it defines nothing.
+    if (element.HasAttribute("href") || !element.XmiAttribute("idref").empty()) return {};
     if (metaclass == "UMLClassDiagram") return UmlDiDiagram(element, parent);
     if (element.prefix == "umldi" || metaclass.rfind("UML", 0) == 0) return {};
     if (metaclass.empty()) {
