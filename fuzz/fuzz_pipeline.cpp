@@ -1,6 +1,6 @@
 // The whole way from a model file to the three documents, in memory: the
-// bytes are loaded as a Rose petal file when they open with "(" after any
-// blanks, as a native model file otherwise. Then, as if each were selected
+// bytes are loaded by the reader of the format they are recognised as (a
+// native model file, a Rose petal file or UML 2 XMI). Then, as if each were selected
 // in turn, the first classes get their property check, the first
 // associations their refinement check, and the first class diagram its
 // Object-Z document. A bad model ends in a load error and a bad selection in
@@ -13,8 +13,10 @@
 
 #include "host/memory_host.hpp"
 #include "modelfile/load_error.hpp"
+#include "modelfile/model_format.hpp"
 #include "modelfile/native/native_reader.hpp"
 #include "modelfile/petal/petal_reader.hpp"
+#include "modelfile/xmi/xmi_reader.hpp"
 #include "objectz/generator.hpp"
 #include "parser/z_parser.hpp"
 #include "visitor/z_visitor.hpp"
@@ -27,11 +29,6 @@ using namespace tarn;
 // Enough to reach every kind of element without spending the run on a
 // large model.
 constexpr std::size_t kChecksPerKind = 4;
-
-bool LooksLikePetal(std::string_view bytes) {
-  const std::size_t first = bytes.find_first_not_of(" \t\r\n");
-  return first != std::string_view::npos && bytes[first] == '(';
-}
 
 void PropertyCheck(const host::Class& roseClass) {
   const parser::ZParser parser;
@@ -73,13 +70,20 @@ void ProduceDocuments(const host::MemoryApplication& app) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  const auto ignore = [](const std::string&) {};
   try {
-    if (LooksLikePetal(bytes)) {
-      const modelfile::PetalModel model = modelfile::ParsePetalModel(
-          std::string(bytes), "/nonexistent-tarn-fuzz/fuzz.mdl", {}, [](const std::string&) {});
-      ProduceDocuments(*model.app);
-    } else {
-      ProduceDocuments(*modelfile::ParseNativeModel(bytes, "fuzz.yaml"));
+    switch (modelfile::DetectModelFormat(bytes, "/nonexistent-tarn-fuzz/fuzz")) {
+      case modelfile::ModelFormat::kPetal:
+        ProduceDocuments(*modelfile::ParsePetalModel(std::string(bytes), "/nonexistent-tarn-fuzz/fuzz.mdl",
+                                                     {}, ignore)
+                              .app);
+        break;
+      case modelfile::ModelFormat::kXmi:
+        ProduceDocuments(*modelfile::ParseXmiModel(bytes, "/nonexistent-tarn-fuzz/fuzz.uml", {}, ignore).app);
+        break;
+      case modelfile::ModelFormat::kNative:
+        ProduceDocuments(*modelfile::ParseNativeModel(bytes, "fuzz.yaml"));
+        break;
     }
   } catch (const modelfile::LoadError&) {
   }

@@ -4,18 +4,18 @@
 #
 #   fuzz/run.sh SECONDS [TARGET...]
 #
-# TARGET is native_reader, petal_reader, properties or pipeline (with or
-# without the fuzz_ prefix); all four when none is named. The targets are
+# TARGET is native_reader, petal_reader, xmi_reader, properties or pipeline
+# (with or without the fuzz_ prefix); all five when none is named. The targets are
 # built with clang in build/fuzz when needed. Each starts from a starting corpus
 # made now from the models, documents and texts of tests/ and examples/, and
-# from the Rose files in ../shared/corpus/rose when they are there; what a
+# from the Rose and XMI files in ../shared/corpus when they are there; what a
 # target finds interesting is kept in build/fuzz/corpus/TARGET/found for the
 # next run. An input that crashes, hangs, leaks or trips a sanitizer is
 # written to fuzz/crashes/, and the script then exits with status 1.
 set -euo pipefail
 
 usage() {
-  echo "usage: fuzz/run.sh SECONDS [native_reader|petal_reader|properties|pipeline]..." >&2
+  echo "usage: fuzz/run.sh SECONDS [native_reader|petal_reader|xmi_reader|properties|pipeline]..." >&2
   exit 2
 }
 [ $# -ge 1 ] || usage
@@ -27,8 +27,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build/fuzz
 crashes=$root/fuzz/crashes
 rose=$root/../shared/corpus/rose
+xmi=$root/../shared/corpus/xmi
 
-all_targets=(native_reader petal_reader properties pipeline)
+all_targets=(native_reader petal_reader xmi_reader properties pipeline)
 targets=()
 for target in "${@:-${all_targets[@]}}"; do
   target=${target#fuzz_}
@@ -105,6 +106,20 @@ start_petal() {  # DIR
   return 0
 }
 
+start_xmi() {  # DIR
+  local file
+  start_literals "$1" "$root"/tests/modelfile/xmi/*.cpp "$root"/tests/cli/xmi_commands_test.cpp
+  find "$root/examples" "$root/profile" -name '*.uml' -o -name '*.xmi' -o -name '*.notation' |
+    while IFS= read -r file; do start_file "$1" <"$file"; done
+  if [ -d "$xmi" ]; then
+    # The corpus files below 1 MB, the fuzzer's longest input.
+    find "$xmi" -type f -size -1000k ! -name README.md | while IFS= read -r file; do
+      start_file "$1" <"$file"
+    done
+  fi
+  return 0
+}
+
 start_texts() {  # DIR
   local file
   start_literals "$1" "$root"/tests/common/*.cpp "$root"/tests/parser/*.cpp \
@@ -120,9 +135,10 @@ dictionary_of() {
   case $1 in
     native_reader) echo "$root/fuzz/native.dict" ;;
     petal_reader) echo "$root/fuzz/petal.dict" ;;
+    xmi_reader) echo "$root/fuzz/xmi.dict" ;;
     properties) echo "$root/fuzz/z.dict" ;;
     pipeline)
-      cat "$root"/fuzz/{native,petal,z}.dict >"$build/pipeline.dict"
+      cat "$root"/fuzz/{native,petal,xmi,z}.dict >"$build/pipeline.dict"
       echo "$build/pipeline.dict" ;;
   esac
 }
@@ -146,8 +162,9 @@ for target in "${targets[@]}"; do
   case $target in
     native_reader) start_native "$corpus/start" ;;
     petal_reader) start_petal "$corpus/start" ;;
+    xmi_reader) start_xmi "$corpus/start" ;;
     properties) start_texts "$corpus/start"; start_native "$corpus/start" ;;
-    pipeline) start_native "$corpus/start"; start_petal "$corpus/start" ;;
+    pipeline) start_native "$corpus/start"; start_petal "$corpus/start"; start_xmi "$corpus/start" ;;
   esac
   echo "== fuzz_$target: $seconds s from $(ls "$corpus/start" | wc -l) starting inputs" \
        "and $(ls "$corpus/found" | wc -l) kept inputs"
