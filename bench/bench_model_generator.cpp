@@ -1,5 +1,6 @@
 // Writes the synthetic benchmark models: for each class count N given,
-// DIR/model-N.yaml (native format) and DIR/model-N.mdl (Rose petal file).
+// DIR/model-N.yaml (native format), DIR/model-N.mdl (Rose petal file) and
+// DIR/model-N.uml with DIR/model-N.notation (UML 2 XMI as Papyrus writes it).
 //   bench_model_generator DIR N...
 #include <cerrno>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "native_text.hpp"
 #include "petal_text.hpp"
 #include "synthetic_model.hpp"
+#include "xmi_text.hpp"
 
 namespace {
 
@@ -49,10 +51,13 @@ int main(int argc, char** argv) {
     }
     tarn::host::MemoryModel model;
     tarn::bench::BuildSyntheticModel(model, std::stoi(count));
-    if (!WriteFile(folder / ("model-" + count + ".yaml"), tarn::bench::NativeModelText(model)) ||
-        !WriteFile(folder / ("model-" + count + ".mdl"), tarn::bench::PetalModelText(model)))
+    const std::string stem = "model-" + count;
+    const auto xmi = tarn::bench::XmiModelText(model, stem + ".uml");
+    if (!WriteFile(folder / (stem + ".yaml"), tarn::bench::NativeModelText(model)) ||
+        !WriteFile(folder / (stem + ".mdl"), tarn::bench::PetalModelText(model)) ||
+        !WriteFile(folder / (stem + ".uml"), xmi.model) || !WriteFile(folder / (stem + ".notation"), xmi.notation))
       return 1;
-    std::cout << "wrote " << (folder / ("model-" + count)).string() << ".yaml and .mdl\n";
+    std::cout << "wrote " << (folder / stem).string() << ".yaml, .mdl, .uml and .notation\n";
   }
   return 0;
 }

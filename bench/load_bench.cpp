@@ -11,9 +11,11 @@
 
 #include "modelfile/native/native_reader.hpp"
 #include "modelfile/petal/petal_reader.hpp"
+#include "modelfile/xmi/xmi_reader.hpp"
 #include "native_text.hpp"
 #include "petal_text.hpp"
 #include "synthetic_model.hpp"
+#include "xmi_text.hpp"
 
 namespace {
 
@@ -23,6 +25,7 @@ using namespace tarn;
 struct ModelFiles {
   std::string native;
   std::string petal;
+  std::string xmi;  // with its .notation beside it
 };
 
 // A folder of this run's model files, removed at exit.
@@ -47,6 +50,9 @@ class ModelFolder {
     ModelFiles& files = files_[classes];
     files.native = Write(stem + ".yaml", bench::NativeModelText(model));
     files.petal = Write(stem + ".mdl", bench::PetalModelText(model));
+    const auto xmi = bench::XmiModelText(model, "model-" + std::to_string(classes) + ".uml");
+    files.xmi = Write(stem + ".uml", xmi.model);
+    Write(stem + ".notation", xmi.notation);
     return files;
   }
 
@@ -114,6 +120,46 @@ void BM_LoadPetal(benchmark::State& state) {
   Finish(state, path, classes);
 }
 
+void BM_LoadXmi(benchmark::State& state) {
+  const int classes = static_cast<int>(state.range(0));
+  const std::string& path = Folder().FilesFor(classes).xmi;
+  std::string warnings;
+  const auto warn = [&](const std::string& warning) { warnings += warning + "\n"; };
+  if (!LoadedWhole(modelfile::LoadXmiModel(path, {}, warn).app->model, classes))
+    state.SkipWithError(kNotWhole);
+  else if (!warnings.empty())
+    state.SkipWithError(warnings.c_str());
+  for (auto _ : state) {
+    auto loaded = modelfile::LoadXmiModel(path, {}, warn);
+    state.PauseTiming();
+    loaded = {};
+    state.ResumeTiming();
+  }
+  // The rate counts the model file and its .notation.
+  const std::string notation = path.substr(0, path.size() - 4) + ".notation";
+  state.SetBytesProcessed(state.iterations() *
+                          static_cast<std::int64_t>(fs::file_size(path) + fs::file_size(notation)));
+  state.counters["MB"] = static_cast<double>(fs::file_size(path) + fs::file_size(notation)) / 1e6;
+  state.SetComplexityN(classes);
+}
+
+// The largest XMI file of the corpus, when the corpus lies beside the sources.
+void BM_LoadXmiCorpus(benchmark::State& state) {
+  const std::string path = TARN_XMI_CORPUS_LARGEST;
+  if (!fs::exists(path)) {
+    state.SkipWithError("the XMI corpus is not beside the sources");
+    return;
+  }
+  for (auto _ : state) {
+    auto loaded = modelfile::LoadXmiModel(path, {}, [](const std::string&) {});
+    state.PauseTiming();
+    loaded = {};
+    state.ResumeTiming();
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(path)));
+  state.counters["MB"] = static_cast<double>(fs::file_size(path)) / 1e6;
+}
+
 // The three model sizes.
 void Sizes(benchmark::internal::Benchmark* benchmark) {
   for (const int classes : {100, 1000, 10000}) benchmark->Arg(classes);
@@ -121,6 +167,8 @@ void Sizes(benchmark::internal::Benchmark* benchmark) {
 
 BENCHMARK(BM_LoadNative)->Apply(Sizes)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 BENCHMARK(BM_LoadPetal)->Apply(Sizes)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_LoadXmi)->Apply(Sizes)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_LoadXmiCorpus)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -13,11 +13,13 @@
 
 #include "modelfile/native/native_reader.hpp"
 #include "modelfile/petal/petal_reader.hpp"
+#include "modelfile/xmi/xmi_reader.hpp"
 #include "native_text.hpp"
 #include "objectz/generator.hpp"
 #include "parser/z_parser.hpp"
 #include "petal_text.hpp"
 #include "visitor/z_visitor.hpp"
+#include "xmi_text.hpp"
 #include "zeves/z_generator.hpp"
 
 namespace tarn::bench {
@@ -127,6 +129,16 @@ class ModelFiles : public ::testing::Test {
     return loaded;
   }
 
+  modelfile::XmiModel LoadXmi(const host::MemoryModel& model) {
+    const XmiFiles files = XmiModelText(model, "model.uml");
+    Write("model.notation", files.notation);
+    std::string warnings;
+    auto loaded = modelfile::LoadXmiModel(Write("model.uml", files.model), {},
+                                          [&](const std::string& w) { warnings += w; });
+    EXPECT_EQ(warnings, "");
+    return loaded;
+  }
+
   std::unique_ptr<host::MemoryApplication> LoadNative(const host::MemoryModel& model) {
     return modelfile::LoadNativeModel(Write("model.yaml", NativeModelText(model)));
   }
@@ -134,7 +146,7 @@ class ModelFiles : public ::testing::Test {
   fs::path folder_;
 };
 
-TEST_F(ModelFiles, SyntheticModelReadsBackFromBothFormats) {
+TEST_F(ModelFiles, SyntheticModelReadsBackFromEveryFormat) {
   host::MemoryApplication built;
   BuildSyntheticModel(built.model, 12);
   ASSERT_EQ(built.model.root.diagrams.front().associations.size(), 24u);
@@ -147,6 +159,7 @@ TEST_F(ModelFiles, SyntheticModelReadsBackFromBothFormats) {
 
   const auto petal = LoadPetal(built.model);
   ExpectSameDiagram(built, *petal.app);
+  ExpectSameDiagram(built, *LoadXmi(built.model).app);
 }
 
 // What the writers must get right beyond the synthetic texts: quotes,
@@ -191,6 +204,7 @@ TEST_F(ModelFiles, AwkwardTextsReadBackExactly) {
   model.selection = {&association};
 
   ExpectSameDiagram(built, *LoadPetal(model).app);
+  ExpectSameDiagram(built, *LoadXmi(model).app);
 
   const auto native = LoadNative(model);
   ExpectSameDiagram(built, *native);
@@ -212,6 +226,7 @@ TEST_F(ModelFiles, WritersRefuseTextsTheyCannotStateExactly) {
     cls.tags.entries[0].value = text;
     EXPECT_THROW(NativeModelText(model), std::invalid_argument) << text;
     EXPECT_THROW(PetalModelText(model), std::invalid_argument) << text;
+    EXPECT_THROW(XmiModelText(model, "model.uml"), std::invalid_argument) << text;
   }
 }
 

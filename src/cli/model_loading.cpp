@@ -1,7 +1,9 @@
 #include "cli/model_loading.hpp"
 
+#include <sys/stat.h>
+
 #include <algorithm>
-#include <cctype>
+#include <fstream>
 #include <iostream>
 
 #include "common/read_file.hpp"
@@ -11,15 +13,34 @@
 
 namespace tarn::cli {
 
+namespace {
+
+// The first bytes of a file, enough to tell its format.
+std::string Head(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string head(4096, '\0');
+  in.read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<std::size_t>(in.gcount()));
+  return head;
+}
+
+}  // namespace
+
 LoadedModel LoadedModel::Load(const std::string& path, const LoadOptions& options) {
   LoadedModel loaded;
-  std::string bytes = ReadWholeFile(path);
+  // A regular file is opened twice: its head tells the format, then its
+  // reader reads it (an XMI file a piece at a time). Anything else (a pipe)
+  // is read once, whole.
+  struct stat status {};
+  const bool regular = ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+  std::string bytes = regular ? Head(path) : ReadWholeFile(path);
   const auto warn = [](const std::string& warning) { std::cerr << warning << "\n"; };
   const modelfile::ModelFormat format = modelfile::DetectModelFormat(bytes, path);
   if (!options.encoding.empty() && format != modelfile::ModelFormat::kXmi)
     throw UsageError("--encoding " + options.encoding + ": " + path +
                      " is not an XMI model; a Tarn model file names its code page with encoding:, a "
                      "Rose model with its charSet");
+  if (regular && format != modelfile::ModelFormat::kXmi) bytes = ReadWholeFile(path);
   switch (format) {
     case modelfile::ModelFormat::kPetal: {
       modelfile::PetalOptions petalOptions;
@@ -38,7 +59,8 @@ LoadedModel LoadedModel::Load(const std::string& path, const LoadOptions& option
                            "iso-8859-15, utf-8)");
         xmiOptions.encoding = options.encoding;
       }
-      loaded.xmi_ = modelfile::ParseXmiModel(bytes, path, xmiOptions, warn);
+      loaded.xmi_ = regular ? modelfile::LoadXmiModel(path, xmiOptions, warn)
+                            : modelfile::ParseXmiModel(bytes, path, xmiOptions, warn);
       loaded.app_ = loaded.xmi_->app.get();
       break;
     }

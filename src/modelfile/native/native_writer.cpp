@@ -171,8 +171,8 @@ class Writer {
   void WriteClass(const host::MemoryClass& model_class) {
     out_ += "  - id: " + Id(&model_class) + "\n";
     out_ += "    name: " + Text(model_class.name) + "\n";
-    if (!model_class.superclasses.empty())
-      out_ += "    superclasses: " + IdList(model_class.superclasses) + "\n";
+    const std::string superclasses = IdList(model_class.superclasses);
+    if (superclasses != "[]") out_ += "    superclasses: " + superclasses + "\n";
     WriteTags(model_class.tags, "    ");
     if (!model_class.attributes.empty()) out_ += "    attributes:\n";
     for (const host::MemoryAttribute& attribute : model_class.attributes) {

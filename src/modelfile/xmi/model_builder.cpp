@@ -71,6 +71,8 @@ XmiModel ModelBuilder::Build() {
   result_.root = records_.namespaces[root_].name;
   model_->root.name = Text(records_.namespaces[root_].name, {1, 1});
   AddClasses();
+  // The conditions are in the host now.
+  decltype(records_.constraints)().swap(records_.constraints);
   AddSuperclasses();
   AddAssociations();
   AddTags();
@@ -79,21 +81,28 @@ XmiModel ModelBuilder::Build() {
   return std::move(result_);
 }
 
-std::string ModelBuilder::Text(std::string_view utf8, Place where, const std::string& file) const {
-  const bool plain = std::all_of(utf8.begin(), utf8.end(), [](char c) {
-    return static_cast<unsigned char>(c) < 0x80 && c != '\n';
-  });
-  if (plain) return std::string(utf8);
-  std::string crlf;
-  crlf.reserve(utf8.size() + 8);
+std::string ModelBuilder::Text(std::string utf8, Place where, const std::string& file) const {
+  bool ascii = true;
+  std::size_t bare_line_feeds = 0;
   for (std::size_t i = 0; i < utf8.size(); ++i) {
-    if (utf8[i] == '\n' && (i == 0 || utf8[i - 1] != '\r')) crlf += '\r';
-    crlf += utf8[i];
+    ascii = ascii && static_cast<unsigned char>(utf8[i]) < 0x80;
+    bare_line_feeds += utf8[i] == '\n' && (i == 0 || utf8[i - 1] != '\r');
   }
-  text::Conversion converted = code_page_->FromUtf8(crlf);
+  if (bare_line_feeds > 0) {
+    std::string crlf;
+    crlf.reserve(utf8.size() + bare_line_feeds);
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+      if (utf8[i] == '\n' && (i == 0 || utf8[i - 1] != '\r')) crlf += '\r';
+      crlf += utf8[i];
+    }
+    utf8.swap(crlf);
+  }
+  // The code page keeps ASCII as it is.
+  if (ascii) return utf8;
+  text::Conversion converted = code_page_->FromUtf8(utf8);
   if (!converted.Succeeded())
     throw LoadError(file, where.line, where.column,
-                    "character " + text::DescribeCharacter(crlf, converted.failed_at) +
+                    "character " + text::DescribeCharacter(utf8, converted.failed_at) +
                         " cannot be written in " + options_.encoding +
                         "; name a code page that holds it with --encoding");
   return std::move(converted.bytes);
@@ -130,51 +139,52 @@ void ModelBuilder::ComputeQualifiedNames() {
 void ModelBuilder::AddClasses() {
   for (std::size_t i = 0; i < records_.classes.size(); ++i)
     if (!records_.classes[i].id.empty()) class_by_id_.emplace(records_.classes[i].id, static_cast<int>(i));
-  for (std::size_t i = 0; i < records_.properties.size(); ++i)
-    if (!records_.properties[i].id.empty())
-      property_by_id_.emplace(records_.properties[i].id, static_cast<int>(i));
+  for (std::size_t i = 0; i < records_.ends.size(); ++i)
+    if (!records_.ends[i].id.empty()) end_by_id_.emplace(records_.ends[i].id, static_cast<int>(i));
   for (std::size_t i = 0; i < records_.packages.size(); ++i)
     if (!records_.package_ids[i].empty()) package_by_id_.emplace(records_.package_ids[i], records_.packages[i]);
 
-  for (const ClassRecord& record : records_.classes) {
+  for (ClassRecord& record : records_.classes) {
     host::MemoryClass& model_class = model_->classes.emplace_back();
     classes_.push_back(&model_class);
     model_class.id = record.id;
-    model_class.name = Text(record.name, record.place);
+    model_class.name = Text(record.name, record.place);  // the record's name serves the items too
     if (!record.id.empty()) tags_by_id_.emplace(record.id, &model_class.tags);
     const std::string qualified = Qualified(record.name_space);
-    for (int index : record.attributes) {
-      const PropertyRecord& property = records_.properties[index];
+    for (PropertyRecord& property : record.attributes) {
       host::MemoryAttribute& attribute = model_class.attributes.emplace_back();
-      attribute.name = Text(property.name, property.place);
       attribute.type = Text(TypeText(property.type, "attribute " + qualified + "::" + property.name),
                             property.place);
+      attribute.name = Text(std::move(property.name), property.place);
       attribute.initial = Text(ValueText(property.default_value), property.place);
       if (!property.id.empty()) tags_by_id_.emplace(property.id, &attribute.tags);
     }
-    for (int index : record.operations) {
-      const OperationRecord& operation_record = records_.operations[index];
+    for (OperationRecord& operation_record : record.operations) {
       host::MemoryOperation& operation = model_class.operations.emplace_back();
       AddOperation(operation_record, operation);
       if (!operation_record.id.empty()) tags_by_id_.emplace(operation_record.id, &operation.tags);
     }
+    // The class is in the host now: its records go, so that the two are never
+    // held whole at once.
+    std::vector<PropertyRecord>().swap(record.attributes);
+    std::vector<OperationRecord>().swap(record.operations);
     result_.items.push_back({record.id, qualified, record.name, &model_class});
   }
 }
 
-void ModelBuilder::AddOperation(const OperationRecord& record, host::MemoryOperation& operation) {
-  operation.name = Text(record.name, record.place);
+void ModelBuilder::AddOperation(OperationRecord& record, host::MemoryOperation& operation) {
   const std::string of = "operation " + record.name;
+  operation.name = Text(std::move(record.name), record.place);
   bool returns = false;
-  for (const ParameterRecord& parameter : record.parameters) {
+  for (ParameterRecord& parameter : record.parameters) {
     if (parameter.direction == "return") {
       if (!returns) operation.result = Text(TypeText(parameter.type, "the result of " + of), parameter.place);
       returns = true;
       continue;
     }
     host::MemoryParameter& target = operation.parameters.emplace_back();
-    target.name = Text(parameter.name, parameter.place);
     target.type = Text(TypeText(parameter.type, "parameter " + parameter.name + " of " + of), parameter.place);
+    target.name = Text(std::move(parameter.name), parameter.place);
   }
   operation.pre = ConditionText(record.preconditions, "a precondition of " + of);
   operation.post = ConditionText(record.postconditions, "a postcondition of " + of);
@@ -209,10 +219,11 @@ std::string ModelBuilder::ValueText(const ValueRecord& value) {
   if (metaclass == "LiteralBoolean") return value.has_value ? value.value : "false";
   if (metaclass == "LiteralNull") return {};
   if (metaclass == "InstanceValue") {
-    const auto found = records_.named.find(LocalId(value.instance));
+    if (!value.expression) return {};
+    const auto found = records_.named.find(LocalId(value.expression->instance));
     return found == records_.named.end() ? std::string() : found->second.name;
   }
-  if (metaclass == "OpaqueExpression") return ConstraintText({"", value, {}});
+  if (metaclass == "OpaqueExpression") return ExpressionText(value, "");
   return value.value;
 }
 
@@ -243,18 +254,18 @@ std::string ModelBuilder::Multiplicity(const PropertyRecord& end) {
 
 // The text of a constraint: the body in LaTeX, Z or Object-Z, else the first
 // body, else a literal's value, else (Enterprise Architect) its name.
-std::string ModelBuilder::ConstraintText(const ConstraintRecord& constraint) const {
-  const ValueRecord& specification = constraint.specification;
-  const auto& bodies = specification.bodies;
-  for (std::size_t i = 0; i < bodies.size() && i < specification.languages.size(); ++i) {
-    const std::string& language = specification.languages[i];
-    if (EqualsIgnoringCase(language, "LaTeX") || EqualsIgnoringCase(language, "Z") ||
-        EqualsIgnoringCase(language, "Object-Z"))
-      return bodies[i];
+std::string ModelBuilder::ExpressionText(const ValueRecord& specification, const std::string& name) {
+  if (specification.expression) {
+    const auto& bodies = specification.expression->bodies;
+    const auto& languages = specification.expression->languages;
+    for (std::size_t i = 0; i < bodies.size() && i < languages.size(); ++i)
+      if (EqualsIgnoringCase(languages[i], "LaTeX") || EqualsIgnoringCase(languages[i], "Z") ||
+          EqualsIgnoringCase(languages[i], "Object-Z"))
+        return bodies[i];
+    if (!bodies.empty()) return bodies.front();
   }
-  if (!bodies.empty()) return bodies.front();
   if (specification.has_value) return specification.value;
-  return constraint.name;
+  return name;
 }
 
 // Every condition's text on a line of its own, in the order the operation
@@ -271,7 +282,7 @@ std::string ModelBuilder::ConditionText(const std::vector<Reference>& conditions
     }
     if (!first) joined += "\r\n";
     first = false;
-    joined += Text(ConstraintText(found->second), found->second.place);
+    joined += Text(ExpressionText(found->second.specification, found->second.name), found->second.place);
   }
   return joined;
 }
@@ -323,6 +334,13 @@ void ModelBuilder::AddSuperclasses() {
 }
 
 void ModelBuilder::AddAssociations() {
+  ConvertAssociations();
+  // The roles are in the host now.
+  std::deque<PropertyRecord>().swap(records_.ends);
+  decltype(end_by_id_)().swap(end_by_id_);
+}
+
+void ModelBuilder::ConvertAssociations() {
   const bool ea = records_.exporter == "Enterprise Architect";
   for (const AssociationRecord& record : records_.associations) {
     host::MemoryAssociation& association = model_->associations.emplace_back();
@@ -338,8 +356,8 @@ void ModelBuilder::AddAssociations() {
 
     std::vector<const PropertyRecord*> ends;
     for (const Reference& end : record.member_ends) {
-      const auto found = property_by_id_.find(LocalId(end));
-      if (found != property_by_id_.end()) ends.push_back(&records_.properties[found->second]);
+      const auto found = end_by_id_.find(LocalId(end));
+      if (found != end_by_id_.end()) ends.push_back(&records_.ends[found->second]);
     }
     std::string problem;
     if (ends.size() != 2) {

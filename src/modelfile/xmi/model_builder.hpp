@@ -22,15 +22,16 @@ class ModelBuilder {
 
  private:
   // Texts: line breaks as CR LF, in the model's code page.
-  std::string Text(std::string_view utf8, Place where) const { return Text(utf8, where, path_); }
-  std::string Text(std::string_view utf8, Place where, const std::string& file) const;
+  std::string Text(std::string utf8, Place where) const { return Text(std::move(utf8), where, path_); }
+  std::string Text(std::string utf8, Place where, const std::string& file) const;
 
   void FindRoot();
   void ComputeQualifiedNames();
   void AddClasses();
-  void AddOperation(const OperationRecord& record, host::MemoryOperation& operation);
+  void AddOperation(OperationRecord& record, host::MemoryOperation& operation);
   void AddSuperclasses();
   void AddAssociations();
+  void ConvertAssociations();
   void AddTags();
   void WarnOnce();
 
@@ -39,7 +40,9 @@ class ModelBuilder {
   std::string ValueText(const ValueRecord& value);
   std::string BoundText(const ValueRecord& bound, bool& unlimited);
   std::string Multiplicity(const PropertyRecord& end);
-  std::string ConstraintText(const ConstraintRecord& constraint) const;
+  // The text of a constraint's specification or an opaque expression; `name`
+  // when it has none.
+  static std::string ExpressionText(const ValueRecord& specification, const std::string& name);
   std::string ConditionText(const std::vector<Reference>& conditions, const std::string& of);
   // The id a reference names in this file ("" for an href into another file).
   static std::string LocalId(const Reference& reference);
@@ -70,7 +73,7 @@ class ModelBuilder {
   int root_ = kNone;  // namespace record of the root package
   std::vector<std::string> qualified_;  // by namespace record, UTF-8
   std::unordered_map<std::string, int> class_by_id_;
-  std::unordered_map<std::string, int> property_by_id_;
+  std::unordered_map<std::string, int> end_by_id_;
   std::unordered_map<std::string, int> package_by_id_;
   std::vector<host::MemoryClass*> classes_;  // by class record
   std::vector<host::MemoryAssociation*> associations_;  // by association record

@@ -1,5 +1,6 @@
 #include "modelfile/xmi/model_collector.hpp"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 
@@ -77,12 +78,13 @@ class Collector final : public XmlHandler {
 
   ModelRecords Take() {
     if (!found_model_) Refuse(NotAModel());
+    std::sort(records_.id_hashes.begin(), records_.id_hashes.end());
     return std::move(records_);
   }
 
   void StartElement(const XmlElement& element) override {
     if (const auto id = element.XmiAttribute("id"); !id.empty())
-      records_.ids.insert(std::hash<std::string_view>()(id));
+      records_.id_hashes.push_back(std::hash<std::string_view>()(id));
     Frame frame;
     if (stack_.empty()) {
       frame = Root(element);
@@ -103,14 +105,13 @@ class Collector final : public XmlHandler {
           frame = InAssociation(element, parent);
           break;
         case Kind::kProperty:
-          frame = InProperty(element, parent);
+          frame = InProperty(element);
           break;
         case Kind::kOperation:
-          frame = InOperation(element, parent);
+          frame = InOperation(element);
           break;
         case Kind::kParameter:
-          if (element.local == "type")
-            records_.operations[parent.index].parameters.back().type = ReferenceOf(element);
+          if (element.local == "type") operation_->parameters.back().type = ReferenceOf(element);
           break;
         case Kind::kConstraint:
           if (element.local == "specification")
@@ -256,10 +257,10 @@ class Collector final : public XmlHandler {
     }
     const bool in_class = parent.kind == Kind::kClass;
     if (tag == "ownedAttribute" && metaclass == "Property")
-      return PropertyFrame(element, true, in_class ? parent.index : kNone);
+      return PropertyFrame(element, true, in_class ? &records_.classes[parent.index] : nullptr);
     if (metaclass == "Constraint") return ConstraintFrame(element);
     if (!in_class && (tag == "ownedOperation" || tag == "generalization")) return {};
-    if (tag == "ownedOperation") return OperationFrame(element, parent.index);
+    if (tag == "ownedOperation") return OperationFrame(element, records_.classes[parent.index]);
     if (tag == "generalization") {
       if (const auto general = element.Attribute("general"); !general.empty())
         AddGeneral(parent.index, {std::string(general), false, element.Where()});
@@ -327,40 +328,41 @@ class Collector final : public XmlHandler {
       if (Reference end = ReferenceOf(element); !end.Empty())
         record.navigable_owned_ends.push_back(std::move(end.target));
     } else if (element.local == "ownedEnd") {
-      return PropertyFrame(element, false, parent.index);
+      return PropertyFrame(element, false, nullptr);
     } else if (LocalPart(element.XmiAttribute("type")) == "Constraint" || element.local == "ownedRule") {
       return ConstraintFrame(element);
     }
     return {};
   }
 
-  Frame PropertyFrame(const XmlElement& element, bool owned_by_class, int owner) {
-    PropertyRecord& record = records_.properties.emplace_back();
+  // An attribute of `owner` (null when not a class), or an association end.
+  Frame PropertyFrame(const XmlElement& element, bool owned_by_class, ClassRecord* owner) {
+    const bool end = !element.Attribute("association").empty();
+    if (!end && owner == nullptr) return {};
+    PropertyRecord& record = end ? records_.ends.emplace_back() : owner->attributes.emplace_back();
     record.id = std::string(element.XmiAttribute("id"));
     record.name = std::string(element.Attribute("name"));
-    record.association = std::string(element.Attribute("association"));
     record.owned_by_class = owned_by_class;
-    record.owner = owner;
     record.place = element.Where();
     if (const auto type = element.Attribute("type"); !type.empty())
       record.type = {std::string(type), false, record.place};
-    const int index = static_cast<int>(records_.properties.size()) - 1;
-    if (owned_by_class && owner != kNone && record.association.empty())
-      records_.classes[owner].attributes.push_back(index);
-    return {Kind::kProperty, index};
+    property_ = &record;
+    end_ = end;
+    return {Kind::kProperty};
   }
 
-  Frame InProperty(const XmlElement& element, const Frame& parent) {
-    PropertyRecord& record = records_.properties[parent.index];
+  Frame InProperty(const XmlElement& element) {
+    PropertyRecord& record = *property_;
     if (element.local == "type") record.type = ReferenceOf(element);
     if (element.local == "defaultValue") return ValueFrame(element, &record.default_value);
-    if (element.local == "lowerValue") return ValueFrame(element, &record.lower);
-    if (element.local == "upperValue") return ValueFrame(element, &record.upper);
+    // Only an end's multiplicity is read.
+    if (element.local == "lowerValue" && end_) return ValueFrame(element, &record.lower);
+    if (element.local == "upperValue" && end_) return ValueFrame(element, &record.upper);
     return {};
   }
 
-  Frame OperationFrame(const XmlElement& element, int owner) {
-    OperationRecord& record = records_.operations.emplace_back();
+  Frame OperationFrame(const XmlElement& element, ClassRecord& owner) {
+    OperationRecord& record = owner.operations.emplace_back();
     record.id = std::string(element.XmiAttribute("id"));
     record.name = std::string(element.Attribute("name"));
     record.is_query = element.Attribute("isQuery") == "true";
@@ -369,13 +371,12 @@ class Collector final : public XmlHandler {
               [&](std::string_view id) { record.preconditions.push_back({std::string(id), false, record.place}); });
     ForEachId(element.Attribute("postcondition"),
               [&](std::string_view id) { record.postconditions.push_back({std::string(id), false, record.place}); });
-    const int index = static_cast<int>(records_.operations.size()) - 1;
-    records_.classes[owner].operations.push_back(index);
-    return {Kind::kOperation, index};
+    operation_ = &record;
+    return {Kind::kOperation};
   }
 
-  Frame InOperation(const XmlElement& element, const Frame& parent) {
-    OperationRecord& record = records_.operations[parent.index];
+  Frame InOperation(const XmlElement& element) {
+    OperationRecord& record = *operation_;
     const std::string_view tag = element.local;
     if (tag == "ownedParameter") {
       ParameterRecord& parameter = record.parameters.emplace_back();
@@ -384,7 +385,7 @@ class Collector final : public XmlHandler {
       parameter.place = element.Where();
       if (const auto type = element.Attribute("type"); !type.empty())
         parameter.type = {std::string(type), false, parameter.place};
-      return {Kind::kParameter, parent.index};
+      return {Kind::kParameter};
     }
     if (tag == "precondition" || tag == "postcondition") {
       auto& conditions = tag == "precondition" ? record.preconditions : record.postconditions;
@@ -417,18 +418,19 @@ class Collector final : public XmlHandler {
     value->metaclass = std::string(LocalPart(element.XmiAttribute("type")));
     value->has_value = element.HasAttribute("value");
     value->value = std::string(element.Attribute("value"));
-    if (element.HasAttribute("body")) value->bodies.emplace_back(element.Attribute("body"));
-    if (element.HasAttribute("language")) value->languages.emplace_back(element.Attribute("language"));
+    if (element.HasAttribute("body")) value->Expressed().bodies.emplace_back(element.Attribute("body"));
+    if (element.HasAttribute("language"))
+      value->Expressed().languages.emplace_back(element.Attribute("language"));
     if (const auto instance = element.Attribute("instance"); !instance.empty())
-      value->instance = {std::string(instance), false, element.Where()};
+      value->Expressed().instance = {std::string(instance), false, element.Where()};
     value_ = value;
     return {Kind::kValue};
   }
 
   Frame InValue(const XmlElement& element) {
-    if (element.local == "body") return TextFrame(&value_->bodies.emplace_back());
-    if (element.local == "language") return TextFrame(&value_->languages.emplace_back());
-    if (element.local == "instance") value_->instance = ReferenceOf(element);
+    if (element.local == "body") return TextFrame(&value_->Expressed().bodies.emplace_back());
+    if (element.local == "language") return TextFrame(&value_->Expressed().languages.emplace_back());
+    if (element.local == "instance") value_->Expressed().instance = ReferenceOf(element);
     return {};
   }
 
@@ -573,6 +575,10 @@ class Collector final : public XmlHandler {
   std::vector<Frame> stack_;
   bool found_model_ = false;
   std::string* text_ = nullptr;
+  // The records open now: properties, operations and values do not nest.
+  PropertyRecord* property_ = nullptr;
+  bool end_ = false;
+  OperationRecord* operation_ = nullptr;
   ValueRecord* value_ = nullptr;
   std::vector<std::string> constraint_ids_;
   std::vector<std::string> application_targets_;
@@ -590,6 +596,16 @@ ModelRecords CollectModel(std::string_view bytes, const std::string& path) {
   Collector collector(path);
   ParseXml(bytes, path, collector);
   return collector.Take();
+}
+
+ModelRecords CollectModelFile(const std::string& path) {
+  Collector collector(path);
+  ParseXmlFile(path, collector);
+  return collector.Take();
+}
+
+bool ModelRecords::HasId(std::string_view id) const {
+  return std::binary_search(id_hashes.begin(), id_hashes.end(), std::hash<std::string_view>()(id));
 }
 
 bool IsTarnTag(std::string_view name) {

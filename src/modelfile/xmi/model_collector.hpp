@@ -15,9 +15,11 @@ namespace tarn::modelfile::xmi {
 // do instead for XML that is not a UML 2 model (XMI 1.x, a Papyrus diagram
 // file, any other XML).
 ModelRecords CollectModel(std::string_view bytes, const std::string& path);
+// Same, reading the file a piece at a time.
+ModelRecords CollectModelFile(const std::string& path);
 
-// The class diagrams of a Papyrus .notation file, in file order.
-std::vector<DiagramRecord> CollectNotationDiagrams(std::string_view bytes, const std::string& path);
+// The class diagrams of the Papyrus .notation file at `path`, in file order.
+std::vector<DiagramRecord> CollectNotationDiagrams(const std::string& path);
 
 // The names of Tarn's tagged values.
 bool IsTarnTag(std::string_view name);

@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <unordered_set>
 
-#include "common/read_file.hpp"
 #include "modelfile/xmi/model_builder.hpp"
 #include "modelfile/xmi/model_collector.hpp"
 
@@ -42,7 +41,7 @@ std::vector<DiagramRecord> ModelBuilder::NotationDiagrams(std::string& file) {
     return {};
   file = notation.string();
   result_.files.push_back(file);
-  return CollectNotationDiagrams(ReadWholeFile(file), file);
+  return CollectNotationDiagrams(file);
 }
 
 // The package that owns a diagram: the package of the element the diagram
@@ -90,7 +89,7 @@ ModelBuilder::OwnedDiagram ModelBuilder::Diagram(const DiagramRecord& record, co
     } else {
       const auto named = records_.named.find(id);
       const bool stub = named != records_.named.end() && named->second.metaclass == "EAStub";
-      if (stub || !records_.ids.count(std::hash<std::string_view>()(id))) ++left_out;
+      if (stub || !records_.HasId(id)) ++left_out;
     }
   }
   if (left_out > 0)

@@ -83,10 +83,10 @@ class NotationCollector final : public XmlHandler {
 
 }  // namespace
 
-std::vector<DiagramRecord> CollectNotationDiagrams(std::string_view bytes, const std::string& path) {
+std::vector<DiagramRecord> CollectNotationDiagrams(const std::string& path) {
   NotationCollector collector;
   collector.path_ = path;
-  ParseXml(bytes, path, collector);
+  ParseXmlFile(path, collector);
   return collector.Take();
 }
 

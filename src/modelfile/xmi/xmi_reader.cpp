@@ -1,13 +1,12 @@
 #include "modelfile/xmi/xmi_reader.hpp"
 
-#include "common/read_file.hpp"
 #include "modelfile/xmi/model_builder.hpp"
 #include "modelfile/xmi/model_collector.hpp"
 
 namespace tarn::modelfile {
 
 XmiModel LoadXmiModel(const std::string& path, const XmiOptions& options, const Warn& warn) {
-  return ParseXmiModel(ReadWholeFile(path), path, options, warn);
+  return xmi::ModelBuilder(xmi::CollectModelFile(path), path, options, warn).Build();
 }
 
 XmiModel ParseXmiModel(std::string_view bytes, const std::string& path, const XmiOptions& options,

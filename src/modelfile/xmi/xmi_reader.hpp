@@ -37,8 +37,8 @@ struct XmiModel {
 
 using Warn = std::function<void(const std::string&)>;
 
-// Reads the XMI file at `path` and the Papyrus .notation file beside it, if
-// there is one. Ids of classes and associations are their xmi:ids. Warnings
+// Reads the XMI file at `path`, a piece at a time, and the Papyrus .notation
+// file beside it, if there is one. Ids of classes and associations are their xmi:ids. Warnings
 // ("FILE:LINE:COLUMN: warning: ...") go to `warn`. Throws LoadError
 // "FILE:LINE:COLUMN: message" for a file Tarn cannot read as a UML 2 model.
 XmiModel LoadXmiModel(const std::string& path, const XmiOptions& options, const Warn& warn);

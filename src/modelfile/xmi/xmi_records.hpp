@@ -5,9 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "modelfile/xmi/xml_parser.hpp"
@@ -27,13 +28,23 @@ struct Reference {
 
 // A value specification (a default value, a bound, a constraint's body).
 struct ValueRecord {
+  // What only opaque expressions and instance values have.
+  struct Expression {
+    std::vector<std::string> bodies;     // OpaqueExpression bodies
+    std::vector<std::string> languages;  // their languages, in the same order
+    Reference instance;                  // InstanceValue
+  };
+
   bool present = false;
-  std::string metaclass;  // LiteralInteger, OpaqueExpression, InstanceValue...
   bool has_value = false;
+  std::string metaclass;  // LiteralInteger, OpaqueExpression, InstanceValue...
   std::string value;
-  std::vector<std::string> bodies;     // OpaqueExpression bodies
-  std::vector<std::string> languages;  // their languages, in the same order
-  Reference instance;                  // InstanceValue
+  std::unique_ptr<Expression> expression;  // null for literals
+
+  Expression& Expressed() {
+    if (!expression) expression = std::make_unique<Expression>();
+    return *expression;
+  }
 };
 
 // A package, a class or another classifier: what qualified names are made of.
@@ -43,13 +54,12 @@ struct NamespaceRecord {
   bool is_package = false;
 };
 
+// An attribute, or an end of an association.
 struct PropertyRecord {
   std::string id;
   std::string name;
   Reference type;
-  std::string association;  // id of the association it is an end of; "" for an attribute
-  bool owned_by_class = false;
-  int owner = kNone;  // the class (attributes and class-owned ends) or association
+  bool owned_by_class = false;  // an end a class owns is navigable
   ValueRecord default_value;
   ValueRecord lower;
   ValueRecord upper;
@@ -84,8 +94,8 @@ struct ClassRecord {
   std::string name;
   int name_space = kNone;  // its own namespace record
   int package = kNone;     // the package that holds it directly; kNone when nested
-  std::vector<int> attributes;  // properties without association
-  std::vector<int> operations;
+  std::vector<PropertyRecord> attributes;
+  std::vector<OperationRecord> operations;
   std::vector<Reference> generals;
   Place place;
 };
@@ -125,10 +135,9 @@ struct ModelRecords {
   std::vector<int> top_packages;  // namespace records of the top-level packages
   std::vector<int> packages;      // every package's namespace record, in order
   std::vector<std::string> package_ids;  // parallel to `packages`
-  std::vector<ClassRecord> classes;
-  std::vector<PropertyRecord> properties;
-  std::vector<OperationRecord> operations;
-  std::vector<AssociationRecord> associations;
+  std::deque<ClassRecord> classes;
+  std::deque<PropertyRecord> ends;  // association ends, wherever they are written
+  std::deque<AssociationRecord> associations;
   std::unordered_map<std::string, ConstraintRecord> constraints;
   // Names of the other elements with an id (data types, interfaces, enumeration
   // literals...), for type texts and stand-in classes; `metaclass` tells classifiers.
@@ -144,9 +153,11 @@ struct ModelRecords {
   std::vector<DiagramRecord> umldi_diagrams;  // UML DI class diagrams
   // Profile applications of Tarn with attributes that are not Tarn's tags.
   std::vector<std::pair<std::string, Place>> unknown_tags;
-  // Hashes of every xmi:id of the file, to tell a diagram's shape of an element
-  // Tarn does not use from one whose element is not in the file at all.
-  std::unordered_set<std::size_t> ids;
+  // Hashes of every xmi:id of the file, sorted once the file is read, to tell
+  // a diagram's shape of an element Tarn does not use from one whose element
+  // is not in the file at all.
+  std::vector<std::size_t> id_hashes;
+  bool HasId(std::string_view id) const;
 };
 
 }  // namespace tarn::modelfile::xmi

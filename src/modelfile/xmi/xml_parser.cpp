@@ -5,50 +5,63 @@
 #include <libxml/xmlerror.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <memory>
 
+#include "common/error.hpp"
 #include "modelfile/load_error.hpp"
 
 namespace tarn::modelfile::xmi {
 
-// Turns the parser's places (a line and a column counted in characters) into
-// byte columns of the file, and finds where a start tag begins. The parser
-// reports places in increasing order, so one cursor walks the file once.
+// Turns the parser's places (a line, and a column counted in characters)
+// into places of the file in bytes, and finds where a start tag begins. It
+// holds the bytes fed to the parser from the start of the line of the last
+// place asked for: places come in increasing order, so the bytes before that
+// line are never needed again. Lines end at LF (CR LF included).
 class PlaceFinder {
  public:
-  explicit PlaceFinder(std::string_view bytes) : bytes_(bytes) {
-    if (bytes_.substr(0, 3) == "\xEF\xBB\xBF") origin_ = offset_ = line_start_ = 3;
-  }
-
-  // How the parser counts columns: one per UTF-8 character, one per byte of
-  // a single-byte code page; for other encodings the parser's column is kept.
+  // How the parser's columns relate to the file's bytes: UTF-8 input (the
+  // parser's own byte offsets are the file's), a single-byte code page (a
+  // character is a byte), or another encoding (the parser's places are kept).
   enum class Counting { kUtf8, kBytes, kParser };
   void SetCounting(Counting counting) { counting_ = counting; }
 
-  // The place of the parser's (line, column) in bytes.
+  void Append(std::string_view chunk) { held_.append(chunk); }
+
+  // Drops the bytes before the current line, once they are a good part of
+  // what is held, so that a long file is never held whole.
+  void Forget() {
+    const std::size_t unneeded = line_start_ - base_;
+    if (unneeded < (1u << 20) || unneeded < held_.size() / 2) return;
+    held_.erase(0, unneeded);
+    base_ = line_start_;
+  }
+
+  // The place of the parser's (line, column).
   Place At(int line, int column) {
-    if (counting_ == Counting::kParser || line < 1) return {line, column};
-    const std::size_t offset = Seek(line, column);
+    if (counting_ == Counting::kParser || !Reach(line)) return {line, column};
+    std::size_t offset = line_start_;
+    for (int i = 1; i < column && offset < End() && Byte(offset) != '\n'; ++i)
+      offset += counting_ == Counting::kUtf8 ? CharacterLength(offset) : 1;
     return {line_, static_cast<int>(offset - line_start_) + 1};
   }
 
-  // The place of the '<' that opens the tag in which the parser stands at
-  // (line, column).
-  Place StartOfTag(int line, int column) {
-    if (counting_ == Counting::kParser || line < 1) return {line, column};
-    std::size_t offset = Seek(line, column);
+  // The place of the '<' that opens the tag the parser stands in at (line,
+  // column), `offset` being the parser's own byte offset.
+  Place StartOfTag(int line, int column, std::size_t offset) {
+    if (counting_ == Counting::kParser || !Reach(line)) return {line, column};
+    if (counting_ == Counting::kBytes) offset = line_start_ + static_cast<std::size_t>(column) - 1;
+    offset = std::clamp(offset, line_start_, End() - 1);
     std::size_t start = line_start_;
     int tag_line = line_;
-    while (offset > origin_ && bytes_[offset] != '<') {
-      if (offset == start) {
-        // The tag began on an earlier line: step over the line break.
-        --offset;
-        if (bytes_[offset] == '\n' && offset > origin_ && bytes_[offset - 1] == '\r') --offset;
+    while (offset > base_ && Byte(offset) != '<') {
+      if (offset == start) {  // the tag began on an earlier line
         --tag_line;
-        start = offset;
-        while (start > origin_ && bytes_[start - 1] != '\n' && bytes_[start - 1] != '\r') --start;
+        start = --offset;
+        while (start > base_ && Byte(start - 1) != '\n') --start;
         continue;
       }
       --offset;
@@ -57,45 +70,33 @@ class PlaceFinder {
   }
 
  private:
-  // Moves the cursor to the character at (line, column); returns its offset.
-  std::size_t Seek(int line, int column) {
-    if (line < line_) {
-      offset_ = line_start_ = origin_;
-      line_ = column_ = 1;
-    } else if (line == line_ && column < column_) {
-      offset_ = line_start_;
-      column_ = 1;
+  std::size_t End() const { return base_ + held_.size(); }
+  char Byte(std::size_t offset) const { return held_[offset - base_]; }
+
+  // Moves to the start of `line`; false when its bytes are no longer held.
+  bool Reach(int line) {
+    if (line < line_ || held_.empty()) return false;
+    while (line_ < line) {
+      const auto* begin = held_.data() + (line_start_ - base_);
+      const auto* newline = static_cast<const char*>(std::memchr(begin, '\n', End() - line_start_));
+      if (newline == nullptr) return false;
+      line_start_ += static_cast<std::size_t>(newline - begin) + 1;
+      ++line_;
     }
-    while (line_ < line && offset_ < bytes_.size()) {
-      const char c = bytes_[offset_++];
-      if (c == '\n' || (c == '\r' && (offset_ == bytes_.size() || bytes_[offset_] != '\n'))) {
-        ++line_;
-        line_start_ = offset_;
-        column_ = 1;
-      }
-    }
-    while (column_ < column && offset_ < bytes_.size() && bytes_[offset_] != '\n' &&
-           bytes_[offset_] != '\r') {
-      offset_ += CharacterLength(offset_);
-      ++column_;
-    }
-    return std::min(offset_, bytes_.empty() ? 0 : bytes_.size() - 1);
+    return line_start_ < End();
   }
 
   std::size_t CharacterLength(std::size_t offset) const {
-    if (counting_ != Counting::kUtf8) return 1;
-    const auto lead = static_cast<unsigned char>(bytes_[offset]);
+    const auto lead = static_cast<unsigned char>(Byte(offset));
     const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    return std::min(length, bytes_.size() - offset);
+    return std::min(length, End() - offset);
   }
 
-  std::string_view bytes_;
-  Counting counting_ = Counting::kUtf8;
-  std::size_t origin_ = 0;  // after a byte order mark
-  std::size_t offset_ = 0;
-  std::size_t line_start_ = 0;
+  std::string held_;
+  std::size_t base_ = 0;        // the file offset of held_[0]
+  std::size_t line_start_ = 0;  // the file offset where line_ starts
   int line_ = 1;
-  int column_ = 1;
+  Counting counting_ = Counting::kUtf8;
 };
 
 namespace {
@@ -119,12 +120,13 @@ void Silent(void*, const char*, ...) {}
 
 class Session {
  public:
-  Session(std::string_view bytes, const std::string& path, XmlHandler& handler)
-      : bytes_(bytes), path_(path), handler_(handler), finder_(bytes) {
+  Session(const std::string& path, XmlHandler& handler) : path_(path), handler_(handler) {
     element_.finder = &finder_;
   }
 
-  void Run() {
+  // Parses what `read` gives, a piece at a time, until it gives nothing.
+  template <class Read>
+  void Run(Read read) {
     xmlSAXHandler sax;
     std::memset(&sax, 0, sizeof sax);
     sax.initialized = XML_SAX2_MAGIC;
@@ -137,24 +139,21 @@ class Session {
 
     // libxml2 reports some problems through its global handler as well.
     xmlSetGenericErrorFunc(nullptr, &Silent);
-    const std::size_t head = std::min<std::size_t>(bytes_.size(), 4);
     std::unique_ptr<xmlParserCtxt, void (*)(xmlParserCtxtPtr)> context(
-        xmlCreatePushParserCtxt(&sax, this, bytes_.data(), static_cast<int>(head), path_.c_str()),
-        &xmlFreeParserCtxt);
+        xmlCreatePushParserCtxt(&sax, this, nullptr, 0, path_.c_str()), &xmlFreeParserCtxt);
     if (!context) throw LoadError(path_, 1, 1, "the XML parser could not start");
     context_ = context.get();
     // No network, no external DTD, entities never substituted.
     xmlCtxtUseOptions(context_, XML_PARSE_NONET);
 
-    constexpr std::size_t kChunk = 1 << 16;
-    for (std::size_t offset = head; offset < bytes_.size() && !stopped_; offset += kChunk) {
-      const std::size_t size = std::min(kChunk, bytes_.size() - offset);
-      xmlParseChunk(context_, bytes_.data() + offset, static_cast<int>(size), 0);
+    for (std::string_view chunk = read(); !chunk.empty() && !stopped_; chunk = read()) {
+      finder_.Append(chunk);
+      xmlParseChunk(context_, chunk.data(), static_cast<int>(chunk.size()), 0);
+      finder_.Forget();
     }
     if (!stopped_) xmlParseChunk(context_, nullptr, 0, 1);
     if (failure_) std::rethrow_exception(failure_);
-    if (!context_->wellFormed)
-      throw LoadError(path_, 1, 1, "the file is not well-formed XML");
+    if (!context_->wellFormed) throw LoadError(path_, 1, 1, "the file is not well-formed XML");
   }
 
  private:
@@ -212,11 +211,15 @@ class Session {
             {View(attribute[0]), View(attribute[2]),
              std::string_view(begin, static_cast<std::size_t>(end - begin))});
       }
-      element.parser_line = session.context_->input->line;
-      element.parser_column = session.context_->input->col;
-      if (++session.depth_ > kMaxXmlDepth)
-        throw LoadError(session.path_, element.Where().line, element.Where().column,
+      const xmlParserInputPtr input = session.context_->input;
+      element.parser_line = input->line;
+      element.parser_column = input->col;
+      element.parser_offset = input->consumed + static_cast<std::size_t>(input->cur - input->base);
+      if (++session.depth_ > kMaxXmlDepth) {
+        const Place where = element.Where();
+        throw LoadError(session.path_, where.line, where.column,
                         "elements nest deeper than " + std::to_string(kMaxXmlDepth) + " levels");
+      }
       session.handler_.StartElement(element);
     });
   }
@@ -257,7 +260,6 @@ class Session {
     session.Fail(where, "XML syntax error: " + message);
   }
 
-  std::string_view bytes_;
   const std::string& path_;
   XmlHandler& handler_;
   PlaceFinder finder_;
@@ -289,10 +291,28 @@ std::string_view XmlElement::XmiAttribute(std::string_view name) const {
   return {};
 }
 
-Place XmlElement::Where() const { return finder->StartOfTag(parser_line, parser_column); }
+Place XmlElement::Where() const { return finder->StartOfTag(parser_line, parser_column, parser_offset); }
+
+constexpr std::size_t kChunk = 1 << 16;
 
 void ParseXml(std::string_view bytes, const std::string& path, XmlHandler& handler) {
-  Session(bytes, path, handler).Run();
+  Session(path, handler).Run([&bytes] {
+    const std::string_view chunk = bytes.substr(0, kChunk);
+    bytes.remove_prefix(chunk.size());
+    return chunk;
+  });
+}
+
+void ParseXmlFile(const std::string& path, XmlHandler& handler) {
+  const std::string doing = "Cannot read " + path;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!file) RaisePlatformError(errno, doing);
+  std::string buffer(kChunk, '\0');
+  Session(path, handler).Run([&] {
+    const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
+    if (got == 0 && std::ferror(file.get())) RaisePlatformError(errno, doing);
+    return std::string_view(buffer.data(), got);
+  });
 }
 
 bool IsXmiNamespace(std::string_view uri) {

@@ -44,6 +44,7 @@ struct XmlElement {
   PlaceFinder* finder = nullptr;
   int parser_line = 0;
   int parser_column = 0;
+  std::size_t parser_offset = 0;
 };
 
 // What a reader does with the events of one document. A handler may throw;
@@ -66,6 +67,11 @@ inline constexpr int kMaxXmlDepth = 256;
 // well-formed, a declared encoding that the bytes do not follow, and nesting
 // deeper than kMaxXmlDepth.
 void ParseXml(std::string_view bytes, const std::string& path, XmlHandler& handler);
+
+// Same, for the file at `path`, read a piece at a time: only the piece being
+// parsed and the current line are held. A file that cannot be read raises the
+// platform's error.
+void ParseXmlFile(const std::string& path, XmlHandler& handler);
 
 // Whether `uri` is the namespace of XMI 2 (any version) or of UML 2.
 bool IsXmiNamespace(std::string_view uri);

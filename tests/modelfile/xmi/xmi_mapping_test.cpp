@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "common/error.hpp"
 #include "modelfile/load_error.hpp"
 #include "modelfile/native/native_writer.hpp"
@@ -214,6 +216,11 @@ TEST_F(XmiMapping, RolesAndSuperclasses) {
   const std::string dump = WriteNativeModel(model.app->model);
   EXPECT_THAT(dump, HasSubstr("superclasses: [\"I\"]"));
   EXPECT_THAT(dump, ::testing::Not(HasSubstr("\"s\"")));
+  // A class whose only superclass cannot be found has none in the dump.
+  EXPECT_THAT(WriteNativeModel(Read(Model(R"(<packagedElement xmi:type="uml:Class" xmi:id="A" name="A">)"
+                                          R"(<generalization general="gone"/></packagedElement>)"))
+                                   .app->model),
+              ::testing::Not(HasSubstr("superclasses")));
 }
 
 TEST_F(XmiMapping, DiagramSources) {
@@ -276,6 +283,37 @@ TEST_F(XmiMapping, TextsInTheModelsCodePage) {
   EXPECT_EQ(model.app->model.classes.front().name, "Caf\xC3\xA9 \xE2\x82\xAC");
   EXPECT_EQ(Read(Model(body.substr(0, body.find("<packagedElement", 10)))).app->model.classes.front().name,
             "Caf\xE9 \x80");
+}
+
+// Places in a file read in pieces: the line and byte column of the tag,
+// counted here from the text itself, in UTF-8 and in a single-byte code page.
+TEST_F(XmiMapping, PlacesAcrossALongFile) {
+  std::string padding;
+  for (int i = 0; i < 100000; ++i) padding += "<!-- \xC3\xA9 a comment line -->\n";
+  const struct {
+    std::string xml;
+    const char* encoding;
+  } cases[] = {
+      {Model(padding + "<ownedComment/><packagedElement xmi:type=\"uml:Class\" xmi:id=\"C\"\n name=\"\xE6\x97\xA5\"/>"),
+       "windows-1252"},
+      {"<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<uml:Model xmlns:uml=\"http://www.omg.org/spec/UML/"
+       "20161101\" xmlns:xmi=\"http://www.omg.org/spec/XMI/20131001\" name=\"M\">\n" +
+           std::string(3000, ' ') + "<x name=\"\xE9\xE9\"/> <packagedElement xmi:type=\"uml:Class\" name=\"\xE9\"/></uml:Model>",
+       "us-ascii"},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.encoding);
+    const std::size_t at = test.xml.find("<packagedElement");
+    const auto line = std::count(test.xml.begin(), test.xml.begin() + static_cast<long>(at), '\n') + 1;
+    const auto column = static_cast<int>(at - test.xml.rfind('\n', at));
+    try {
+      Read(test.xml, test.encoding);
+      ADD_FAILURE() << "read";
+    } catch (const LoadError& error) {
+      EXPECT_EQ(error.Line(), line);
+      EXPECT_EQ(error.Column(), column);
+    }
+  }
 }
 
 TEST_F(XmiMapping, Selection) {
