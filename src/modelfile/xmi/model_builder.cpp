@@ -353,6 +353,10 @@ void ModelBuilder::ConvertAssociations() {
     }
     const std::string qualified = Qualified(record.owner) + "::" + record.name;
     result_.items.push_back({record.id, qualified, record.name, &association});
+    // How messages name it: an unnamed association by its id.
+    const std::string label = record.name.empty() && !record.id.empty()
+                                  ? record.id + " (unnamed, in " + Qualified(record.owner) + ")"
+                                  : qualified;
 
     std::vector<const PropertyRecord*> ends;
     for (const Reference& end : record.member_ends) {
@@ -361,7 +365,7 @@ void ModelBuilder::ConvertAssociations() {
     }
     std::string problem;
     if (ends.size() != 2) {
-      problem = "association " + qualified + " has " + std::to_string(ends.size()) +
+      problem = "association " + label + " has " + std::to_string(ends.size()) +
                 " member ends in the file; Tarn translates associations with two";
     } else {
       // Enterprise Architect lists the end at the target class first.
@@ -378,7 +382,7 @@ void ModelBuilder::ConvertAssociations() {
         std::string why;
         role.supplier = ClassAt(end.type, why);
         if (role.supplier == nullptr)
-          problem = "the " + std::string(i == 0 ? "first" : "second") + " role of association " + qualified +
+          problem = "the " + std::string(i == 0 ? "first" : "second") + " role of association " + label +
                     (end.type.Empty() ? " has no class"
                                       : " refers to " + Quoted(end.type.target) + ", " + why);
       }
