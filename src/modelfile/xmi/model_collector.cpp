@@ -68,10 +68,6 @@ void ForEachId(std::string_view list, Add add) {
   }
 }
 
-std::string Dotted(std::string_view path) {
-  return std::filesystem::path(path).filename().string();
-}
-
 class Collector final : public XmlHandler {
  public:
   explicit Collector(const std::string& path) : path_(path) {}
@@ -153,6 +149,7 @@ class Collector final : public XmlHandler {
       CopyApplicationText();
     }
     if (frame.pushed_owner) ea_owners_.pop_back();
+    // The diagram's own frame is the one with an index; its children have none.
     if (frame.kind == Kind::kEaDiagram && frame.index == 1 && ea_diagram_logical_)
       records_.ea_diagrams.push_back(std::move(ea_diagram_));
     stack_.pop_back();
@@ -181,10 +178,10 @@ class Collector final : public XmlHandler {
     const std::filesystem::path path(path_);
     const std::string extension = path.extension().string();
     if (extension == ".notation" || extension == ".di") {
-      std::filesystem::path model = path;
+      std::filesystem::path model = path.filename();
       model.replace_extension(".uml");
       return "the file is a Papyrus diagram file, not a model: give Tarn the model file beside it (" +
-             Dotted(model.string()) + ")";
+             model.string() + ")";
     }
     return "the file is XML but holds no UML 2 model (no uml:Model or uml:Package): Tarn reads UML 2 "
            "XMI, Rose .mdl and its own YAML model files";
