@@ -157,12 +157,17 @@ void ModelBuilder::AddClasses() {
                             property.place);
       attribute.name = Text(std::move(property.name), property.place);
       attribute.initial = Text(ValueText(property.default_value), property.place);
-      if (!property.id.empty()) tags_by_id_.emplace(property.id, &attribute.tags);
     }
-    for (OperationRecord& operation_record : record.operations) {
-      host::MemoryOperation& operation = model_class.operations.emplace_back();
-      AddOperation(operation_record, operation);
-      if (!operation_record.id.empty()) tags_by_id_.emplace(operation_record.id, &operation.tags);
+    for (OperationRecord& operation_record : record.operations)
+      AddOperation(operation_record, model_class.operations.emplace_back());
+    // Where the tags of its features go, now that the class holds them all.
+    for (std::size_t i = 0; i < record.attributes.size(); ++i)
+      if (!record.attributes[i].id.empty())
+        tags_by_id_.emplace(record.attributes[i].id, &model_class.attributes[i].tags);
+    for (std::size_t i = 0; i < record.operations.size(); ++i) {
+      host::MemoryOperation& operation = model_class.operations[i];
+      if (!record.operations[i].id.empty()) tags_by_id_.emplace(record.operations[i].id, &operation.tags);
+      if (record.operations[i].is_query) query_operations_.push_back(&operation);
     }
     // The class is in the host now: its records go, so that the two are never
     // held whole at once.
@@ -188,7 +193,6 @@ void ModelBuilder::AddOperation(OperationRecord& record, host::MemoryOperation& 
   }
   operation.pre = ConditionText(record.preconditions, "a precondition of " + of);
   operation.post = ConditionText(record.postconditions, "a postcondition of " + of);
-  if (record.is_query) query_operations_.push_back(&operation);
 }
 
 std::string ModelBuilder::LocalId(const Reference& reference) {
