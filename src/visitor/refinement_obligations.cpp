@@ -38,9 +38,11 @@ void ZVisitor::VisitRC(zmodel::ZRCClass& check) const {
 void ZVisitor::CreateInitTheorem(zmodel::Collection<zmodel::Theorem>& theorems,
                                  const std::string& abstractDecoration,
                                  const std::string& concreteDecoration) const {
+  // The Init schemas constrain the after state, so the retrieve relation
+  // that links them is the primed one.
   zmodel::Theorem theorem;
   theorem.Name = "InitTheorem";
-  theorem.Theorem.Add("Init" + concreteDecoration + " \\land Retrieve \\implies Init" + abstractDecoration);
+  theorem.Theorem.Add("Init" + concreteDecoration + " \\land Retrieve' \\implies Init" + abstractDecoration);
   theorems.Add(std::move(theorem));
 }
 

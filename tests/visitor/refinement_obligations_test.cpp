@@ -42,7 +42,7 @@ TEST(VisitRC, TheoremsFollowTheAbstractOrder) {
   EXPECT_THAT(TheoremNames(check),
               ElementsAre("InitTheorem", "PushApplTheorem", "PushCorrTheorem", "PopApplTheorem", "PopCorrTheorem"));
   EXPECT_THAT(std::vector<std::string>(check.Theorems.Item(1).Theorem.begin(), check.Theorems.Item(1).Theorem.end()),
-              ElementsAre("InitC \\land Retrieve \\implies InitA"));
+              ElementsAre("InitC \\land Retrieve' \\implies InitA"));
   EXPECT_EQ(check.Theorems.Item(2).Theorem.Item(1), "\\pre PushA \\land Retrieve \\implies \\pre PushC");
   EXPECT_EQ(check.Theorems.Item(3).Theorem.Item(1),
             "\\pre PushA \\land Retrieve \\land PushC \\land Retrieve' \\implies PushA");
