@@ -30,8 +30,9 @@ class Generator {
   // Removes the Z type operators, brackets and commas from a type text,
   // leaving the names it is built from (and the blanks between them).
   static std::string CreateGivenSets(const std::string& GivenSets);
-  // Records each blank-separated name of a reduced type text that is not yet
-  // recorded. The table is 16-bit: the 20480th distinct name overflows.
+  // Records each blank-separated word of a reduced type text that is a Z
+  // name and not yet recorded. The table is 16-bit: the 20480th distinct
+  // name overflows.
   void UpdateGivenSets(const std::string& gSet);
   // The zed paragraph declaring the recorded names, with single-CR line
   // breaks, or "" when nothing is recorded.

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "common/count.hpp"
+#include "common/z_name.hpp"
 #include "objectz/generator.hpp"
 
 namespace tarn::objectz {
@@ -52,7 +53,9 @@ void Generator::UpdateGivenSets(const std::string& gSet) {
       if (gSet[i] != '\n') name += gSet[i];
     start = blank + 1;
 
-    if (name.empty() || recordedGivenSets.contains(name)) continue;
+    // Only Z names are given sets: not numbers, nor commands the operator
+    // table does not list.
+    if (!IsZName(name) || recordedGivenSets.contains(name)) continue;
     if (gaGivenSets.size() + 1 == static_cast<std::size_t>(giMaxGivenSets))
       giMaxGivenSets = CountOf(2 * static_cast<std::size_t>(giMaxGivenSets));
     recordedGivenSets.insert(name);

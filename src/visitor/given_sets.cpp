@@ -1,10 +1,11 @@
-// The given sets of a check: the words left in the declared types once the
+// The given sets of a check: the Z names left in the declared types once the
 // Z type operators, brackets and commas are removed.
 #include <array>
 #include <string_view>
 #include <unordered_set>
 
 #include "common/line_rule.hpp"
+#include "common/z_name.hpp"
 #include "visitor/z_visitor.hpp"
 
 namespace tarn::visitor {
@@ -71,7 +72,9 @@ Collection<std::string> ZVisitor::CollectGivenSetNames(const std::string& text) 
     std::string piece = text.substr(start, end - start);
     std::erase(piece, '\n');
     piece = Trim(piece);
-    if (!piece.empty() && seen.insert(piece).second) names.Add(std::move(piece));
+    // Numbers, LaTeX commands the table does not list (\rel, \upto) and
+    // other words are not names, and no Z tool accepts them as given sets.
+    if (IsZName(piece) && seen.insert(piece).second) names.Add(std::move(piece));
     start = end + 1;
   }
   return names;

@@ -20,7 +20,8 @@ class ZVisitor {
   // Appends the type text of every declaration; raises 1005 on an empty one.
   void GetGivenSetsSchema(zmodel::Collection<std::string>& givenSets, const zmodel::Schema& schema) const;
   // The given-set names of a collection of type texts, in order of first
-  // occurrence, with the Z type operators, brackets and commas removed.
+  // occurrence: the Z names left once the Z type operators, brackets and
+  // commas are removed.
   zmodel::Collection<std::string> CreateGivenSets(const zmodel::Collection<std::string>& givenSets) const;
 
  private:

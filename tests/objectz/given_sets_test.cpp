@@ -41,7 +41,14 @@ TEST(GivenSetTableTest, NamesAreSplitAtBlanksAndRecordedOnceInFirstSeenOrder) {
   for (const char* type : {"PERSON", "\\power PERSON", "NAME \\pfun DATE", "\\nat", "int", "INT", "DATE",
                            "A\nB C\rD"})
     generator.UpdateGivenSets(Generator::CreateGivenSets(type));
-  EXPECT_EQ(generator.ProcessGivenSets(), "\\begin{zed}\r[PERSON, NAME, DATE, int, INT, AB, C\rD]\r\\end{zed}\r");
+  EXPECT_EQ(generator.ProcessGivenSets(), "\\begin{zed}\r[PERSON, NAME, DATE, int, INT, AB]\r\\end{zed}\r");
+}
+
+TEST(GivenSetTableTest, OnlyZNamesAreRecorded) {
+  Generator generator;
+  for (const char* type : {"NAME \\rel NUMBER", "1 \\upto 10", "\\mathbb{Z}", "max\\_size", "\xC9TAT"})
+    generator.UpdateGivenSets(Generator::CreateGivenSets(type));
+  EXPECT_EQ(generator.ProcessGivenSets(), "\\begin{zed}\r[NAME, NUMBER, max\\_size, \xC9TAT]\r\\end{zed}\r");
 }
 
 TEST(GivenSetTableTest, ElevenNamesGrowTheTableAndKeepTheirOrder) {

@@ -32,11 +32,16 @@ TEST(GivenSets, RemovalWorksOnSubstringsNotWords) {
   EXPECT_THAT(GivenSetsOf({"A,B"}), ElementsAre("AB"));
   EXPECT_THAT(GivenSetsOf({"A, B"}), ElementsAre("A", "B"));
   EXPECT_THAT(GivenSetsOf({"MY\\natX"}), ElementsAre("MYX"));
-  EXPECT_THAT(GivenSetsOf({"\\mathbb{Z}"}), ElementsAre("\\mathbb{Z}"));
 }
 
-TEST(GivenSets, OnlyLineFeedsAreDeletedInsideAWord) {
-  EXPECT_THAT(GivenSetsOf({"A\nB", "C\rD", "\tE"}), ElementsAre("AB", "C\rD", "\tE"));
+TEST(GivenSets, OnlyZNamesAreDeclared) {
+  EXPECT_THAT(GivenSetsOf({"NAME \\rel NUMBER", "1 \\upto 10", "\\mathbb{Z}", "\\power (PERSON \\rel CAR)"}),
+              ElementsAre("NAME", "NUMBER", "PERSON", "CAR"));
+  EXPECT_THAT(GivenSetsOf({"max\\_size", "\xC9TAT", "\x82\xA0NAME", "X2"}),
+              ElementsAre("max\\_size", "\xC9TAT", "\x82\xA0NAME", "X2"));
+  // A line feed joins the two sides of a word; any other character that is
+  // not a letter or a digit keeps the word from being a name.
+  EXPECT_THAT(GivenSetsOf({"A\nB", "C\rD", "\tE", "F\r", "G'", "H?"}), ElementsAre("AB"));
 }
 
 TEST(GivenSets, OperatorOnlyAndBlankTypesGiveNoName) {
