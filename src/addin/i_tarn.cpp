@@ -86,6 +86,9 @@ void ITarn::RefinementCheck(const host::Class& RoseAbstractClass, const host::Cl
   visitor.VisitRC(check);
   zeves::ZGenerator generator;
   generator.GenerateRCSpecification(check, fileName);
+  if (check.Retrieve.Empty())
+    platform_.messages.ShowWarning("The refine association has no Retrieve text: the Retrieve schema only includes " +
+                                   check.Abstract.Name + "A and " + check.Concrete.Name + "C.");
 }
 
 void ITarn::OpenIni() {

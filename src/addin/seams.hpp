@@ -29,6 +29,9 @@ class MessageBoxes {
   virtual void ShowMessage(const std::string& text) = 0;
   // A question with Yes and No buttons; true for Yes.
   virtual bool AskYesNo(const std::string& question) = 0;
+  // A warning about a document that was written all the same; nothing to
+  // answer.
+  virtual void ShowWarning(const std::string& text) = 0;
 };
 
 enum class WindowState { kMaximizedWithFocus, kHidden };

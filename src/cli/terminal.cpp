@@ -65,6 +65,8 @@ std::optional<std::string> Terminal::ShowSave(const addin::SaveDialogSetup& setu
 
 void Terminal::ShowMessage(const std::string& text) { err_ << AsLines(text) << std::flush; }
 
+void Terminal::ShowWarning(const std::string& text) { err_ << "tarn: warning: " << AsLines(text) << std::flush; }
+
 bool Terminal::AskYesNo(const std::string& question) {
   // The first lines report; the last one asks.
   auto lines = AsLines(question);

@@ -1,5 +1,5 @@
 // The platform seams on a terminal: the save dialog becomes -o or a prompt,
-// message boxes become lines on stderr and stdout, the Yes/No offer becomes
+// message boxes and warnings become lines on stderr and stdout, the Yes/No offer becomes
 // --run/--no-run or a prompt, and the two dialogs become prompts and text.
 // Prompts appear only when standard input is a terminal (or when
 // TARN_PROMPT=1 forces them, for scripts that answer through a pipe).
@@ -30,6 +30,7 @@ class Terminal final : public addin::SaveFileDialog, public addin::MessageBoxes,
   std::optional<std::string> ShowSave(const addin::SaveDialogSetup& setup) override;
   void ShowMessage(const std::string& text) override;
   bool AskYesNo(const std::string& question) override;
+  void ShowWarning(const std::string& text) override;
   bool ShowConfiguration(addin::FormDialog& form) override;
   void ShowAbout(const addin::FormAbout& about) override;
 

@@ -190,8 +190,9 @@ std::string ZGenerator::GenerateRetrieve(const zmodel::Collection<std::string>& 
   std::string text = beginSchema + "{Retrieve}" + kLineEnd;
   text += kIndent + abstractName + " \\\\" + kLineEnd;
   text += kIndent + concreteName + kLineEnd;
-  text += std::string("\\where") + kLineEnd;
-  text += ListLines(retrieve);
+  // Without retrieve lines the schema only includes both states: a \where
+  // followed by nothing is not Z.
+  if (!retrieve.Empty()) text += std::string("\\where") + kLineEnd + ListLines(retrieve);
   text += endSchema + kLineEnd + kLineEnd;
   return text;
 }

@@ -39,6 +39,18 @@ TEST_F(RefinementCheckTest, BufferDocumentByteForByte) {
   EXPECT_THAT(messages_.questions,
               ElementsAre("The specification was generated successfully.\r\nDo you want to run Z/Eves?"));
   EXPECT_THAT(messages_.messages, IsEmpty());
+  EXPECT_THAT(messages_.warnings, IsEmpty());
+}
+
+TEST_F(RefinementCheckTest, EmptyRetrieveIsWrittenWithAWarning) {
+  SelectBuf().tags.entries.front().value = " \r\n ";
+  EXPECT_EQ(Run(), addin::Outcome::kDone);
+  EXPECT_THAT(ReadFileBytes(OutputPath()),
+              HasSubstr("\\begin{schema}{Retrieve}\r\n    BufA \\\\\r\n    BufC\r\n\\end{schema}\r\n"));
+  EXPECT_THAT(messages_.warnings,
+              ElementsAre("The refine association has no Retrieve text: the Retrieve schema only includes BufA and "
+                          "BufC."));
+  EXPECT_THAT(messages_.messages, IsEmpty());
 }
 
 TEST_F(RefinementCheckTest, SelectionMustBeOneAssociation) {

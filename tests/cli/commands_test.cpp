@@ -92,6 +92,19 @@ TEST_F(CommandsTest, RefinementCheckErrors) {
   ExpectRefused("refinement-check", pair, "The operations in Abstract and Concrete classes are different.\n");
 }
 
+TEST_F(CommandsTest, EmptyRetrieveIsWarnedAboutOnStandardError) {
+  const auto model = Write("model.yaml",
+                           "tarn-model: 1\nselection: [r]\nclasses:\n  - { id: A, name: S }\n  - { id: C, name: S }\n"
+                           "associations:\n  - { id: r, roles: [{ class: A }, { class: C }] }\n");
+  const auto result = Run({"refinement-check", model, "-o", "out.zed", "--no-run"});
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_EQ(result.err,
+            "tarn: warning: The refine association has no Retrieve text: the Retrieve schema only includes SA and "
+            "SC.\n");
+  EXPECT_THAT(result.out, HasSubstr("Written to out.zed"));
+  EXPECT_THAT(Slurp(Path("out.zed")), HasSubstr("    SC\r\n\\end{schema}"));
+}
+
 TEST_F(CommandsTest, ModelFileErrorsNameTheirPlace) {
   const auto typo = Write("typo.yaml", "tarn-model: 1\nclasses:\n  - name: C\n    atributes: []\n");
   auto result = Run({"property-check", typo, "-o", "out.zed"});

@@ -29,8 +29,10 @@ struct ScriptedMessages : addin::MessageBoxes {
   std::deque<bool> answers;  // Yes = true
   std::vector<std::string> messages;
   std::vector<std::string> questions;
+  std::vector<std::string> warnings;
 
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowWarning(const std::string& text) override { warnings.push_back(text); }
   bool AskYesNo(const std::string& question) override {
     questions.push_back(question);
     const bool answer = answers.front();

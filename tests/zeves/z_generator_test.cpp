@@ -57,7 +57,7 @@ TEST(ZGenerator, CallerMarkupNeverReachesTheFile) {
   EXPECT_EQ(generator.beginSchema, "\\begin{schema}");
 }
 
-TEST(ZGenerator, RetrieveSchemaAlwaysHasWhere) {
+TEST(ZGenerator, EmptyRetrieveSchemaOnlyIncludesBothStates) {
   zmodel::ZRCClass check;
   check.Abstract.Name = check.Abstract.StateSchema.Name = "S";
   check.Concrete.Name = check.Concrete.StateSchema.Name = "S";
@@ -65,7 +65,7 @@ TEST(ZGenerator, RetrieveSchemaAlwaysHasWhere) {
   const auto text = ZGenerator().RCSpecificationText(check);
   EXPECT_NE(text.find("\\begin{schema}{SA}\r\n"), std::string::npos);
   EXPECT_NE(text.find("\\begin{schema}{InitC}\r\n    SC'\r\n"), std::string::npos);
-  const std::string retrieve = "\\begin{schema}{Retrieve}\r\n    SA \\\\\r\n    SC\r\n\\where\r\n\\end{schema}\r\n\r\n";
+  const std::string retrieve = "\\begin{schema}{Retrieve}\r\n    SA \\\\\r\n    SC\r\n\\end{schema}\r\n\r\n";
   EXPECT_EQ(text.substr(text.size() - retrieve.size() - 16), retrieve + "\\end{document}\r\n");
 }
 
