@@ -36,6 +36,7 @@ Outcome ITarn::RunGenerator(const host::Application& RoseApp) {
   return Guarded(Command::kGenerator, [&] {
     const auto fileName = GetFileName();
     objectz::Generator generator;
+    generator.typeset = TypesetFrontMatter;
     generator.Generate(RoseApp, fileName);
     RunTypeChecker();
   });

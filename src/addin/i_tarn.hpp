@@ -13,6 +13,7 @@
 #include "addin/seams.hpp"
 #include "addin/settings/settings.hpp"
 #include "host/host.hpp"
+#include "objectz/generator.hpp"
 
 namespace tarn::addin {
 
@@ -36,6 +37,9 @@ class ITarn {
 
   std::string ZEvesPath;
   std::string WizardUrl;
+  // Set, RunGenerator writes the Object-Z document for oz.sty, to be
+  // typeset, with this front matter; unset, for the Wizard type checker.
+  std::optional<objectz::FrontMatter> TypesetFrontMatter;
 
   void RunAbout(const host::Application& RoseApp);
   void RunConfiguration(const host::Application& RoseApp);

@@ -143,4 +143,15 @@ void LoadedModel::ChooseDiagram(const std::string& name) {
   model.root.diagrams.push_front(chosen);
 }
 
+std::string LoadedModel::ToModelText(const std::string& utf8, const std::string& option) const {
+  const auto& encoding = app_->model.encoding;
+  const auto codePage = modelfile::text::CodePage::Open(encoding);
+  if (!codePage) return utf8;
+  auto converted = codePage->FromUtf8(utf8);
+  if (!converted.Succeeded())
+    throw UsageError(option + " " + utf8 + ": the model's code page " + encoding +
+                     " cannot hold this text (or it is not UTF-8)");
+  return std::move(converted.bytes);
+}
+
 }  // namespace tarn::cli

@@ -46,6 +46,11 @@ class LoadedModel {
   // front. Throws UsageError when it names no diagram or more than one.
   void ChooseDiagram(const std::string& name);
 
+  // A text of the command line (UTF-8) in the model's code page, the code
+  // page of the documents. Throws UsageError naming the option when the
+  // code page cannot hold it.
+  std::string ToModelText(const std::string& utf8, const std::string& option) const;
+
  private:
   std::unique_ptr<host::MemoryApplication> native_;
   std::optional<modelfile::PetalModel> petal_;

@@ -73,15 +73,15 @@ void Generator::MapAssocToOZ(std::int16_t ClassID) {
     for (const auto& view : DeclaredRoles(association, className)) {
       std::string type;
       if (view.role->RoleCardinality() != "1") type = association.TaggedValue(host::kTool, view.typeTag) + " ";
-      WriteLine(view.role->ElementName() + " : " + type + view.role->RoleSupplierName());
+      WriteRow(view.role->ElementName() + " : " + type + view.role->RoleSupplierName());
     }
   }
-  WriteLine(R"(\ST)");
+  WriteBar();
   for (const auto position : positions) {
     const host::Association& association = myAssociations.ItemAt(position);
     for (const auto& view : DeclaredRoles(association, className)) {
-      WriteLine(CardinalityLine(view.role->ElementName(), view.role->RoleCardinality(), view.declared));
-      WriteLine(association.TaggedValue(host::kTool, view.invariantTag));
+      WriteRow(CardinalityLine(view.role->ElementName(), view.role->RoleCardinality(), view.declared));
+      WriteRow(association.TaggedValue(host::kTool, view.invariantTag));
     }
   }
 }

@@ -48,19 +48,18 @@ void Generator::MapUMLClassToOZ(std::int16_t ClassID) {
     const host::Attribute& attribute = myAttributes.ItemAt(static_cast<std::int16_t>(i));
     std::string line = attribute.ElementName() + " : " + attribute.AttributeType();
     if (i != attributeCount) line += R"(; \\)";
-    WriteLine(line);
+    WriteRow(line);
     if (!attribute.InitialValue().empty()) attributeFlag = true;
   }
   MapAssocToOZ(ClassID);
   const std::string classInvariant = myClass.TaggedValue(host::kTool, "Invariant");
-  if (!classInvariant.empty()) WriteLine(classInvariant);
+  if (!classInvariant.empty()) WriteRow(classInvariant);
   for (int i = 1; i <= attributeCount; ++i) {
     const std::string invariant =
         myAttributes.ItemAt(static_cast<std::int16_t>(i)).TaggedValue(host::kTool, "Invariant");
-    if (!invariant.empty()) WriteLine(invariant + R"(  \\)");
+    if (!invariant.empty()) WriteRow(invariant + R"(  \\)");
   }
-  WriteLine(R"(\end{state})");
-  WriteLine("");
+  EndBox(R"(\end{state})");
 
   if (attributeFlag) MapUMLToInit(myAttributes);
 
@@ -73,8 +72,10 @@ void Generator::MapUMLClassToOZ(std::int16_t ClassID) {
 
 void Generator::MapOperationToOZ(const host::Operation& operation) {
   const std::string postcondition = operation.PostconditionText();
-  WriteLine(R"(\begin{op}{)" + operation.ElementName() + "}");
-  WriteLine(R"(\Delta  ()" + DeltaList(postcondition) + R"() \\)");
+  BeginBox(R"(\begin{op}{)" + operation.ElementName() + "}");
+  const std::string deltaList = DeltaList(postcondition);
+  // Typeset, an operation that changes nothing has no Delta list at all.
+  if (!typeset || !deltaList.empty()) WriteRow(R"(\Delta  ()" + deltaList + R"() \\)");
 
   const auto myParameters = operation.OperationParameters();
   const int parameterCount = myParameters.ItemCount();
@@ -82,40 +83,42 @@ void Generator::MapOperationToOZ(const host::Operation& operation) {
     const host::Parameter& parameter = myParameters.ItemAt(static_cast<std::int16_t>(p));
     std::string line = parameter.ElementName() + "? : " + parameter.ParameterType();
     if (p < parameterCount) line += R"( \\)";
-    WriteLine(line);
+    WriteRow(line);
   }
   const std::string returnType = operation.ReturnType();
-  if (!returnType.empty()) WriteLine("result! : " + returnType);
+  if (!returnType.empty()) WriteRow("result! : " + returnType);
 
   const std::string precondition = operation.PreconditionText();
   if (!precondition.empty() || !postcondition.empty()) {
-    WriteLine(R"(\ST)");
-    WriteLine(precondition);
-    WriteLine(postcondition);
+    WriteBar();
+    WriteRow(precondition);
+    WriteRow(postcondition);
   }
-  WriteLine(R"(\end{op})");
-  WriteLine("");
+  EndBox(R"(\end{op})");
 }
 
 void Generator::MapUMLToInit(const host::Items<host::Attribute>& myAttributes) {
-  WriteLine(R"(\begin{init})");
+  BeginBox(R"(\begin{init})");
   const int attributeCount = myAttributes.ItemCount();
   for (int i = 1; i <= attributeCount; ++i) {
     const host::Attribute& attribute = myAttributes.ItemAt(static_cast<std::int16_t>(i));
     const std::string initial = attribute.InitialValue();
     const std::string type = attribute.AttributeType();
     if (!initial.empty())
-      WriteLine(attribute.ElementName() + " = " + initial + R"(  \\)");
+      WriteRow(attribute.ElementName() + " = " + initial + R"(  \\)");
     else if (type == "INT" || type == "int")
-      WriteLine(attribute.ElementName() + R"( = 0  \\)");
+      WriteRow(attribute.ElementName() + R"( = 0  \\)");
   }
-  WriteLine(R"(\end{init})");
-  WriteLine("");
+  EndBox(R"(\end{init})");
 }
 
 void Generator::MapGenToOZ(std::int16_t ClassID) {
   const auto superclasses = myClasses.ItemAt(ClassID).Superclasses();
-  if (superclasses.ItemCount() == 1) WriteLine("inherit " + superclasses.ItemAt(1).ElementName());
+  if (superclasses.ItemCount() != 1) return;
+  // oz.sty lists an inherited class by its name alone, as the first line of
+  // the class box.
+  const std::string superclass = superclasses.ItemAt(1).ElementName();
+  WriteLine(typeset ? superclass + R"( \\)" : "inherit " + superclass);
 }
 
 }  // namespace tarn::objectz

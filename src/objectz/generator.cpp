@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "common/atomic_file.hpp"
+#include "common/line_rule.hpp"
 
 namespace tarn::objectz {
 namespace {
@@ -66,7 +67,7 @@ void Generator::MapUMLClassDiagramToOZ() {
   recordedGivenSets.clear();
   giMaxGivenSets = 10;
 
-  for (const auto line : kOpeningLines) WriteLine(line);
+  WriteOpening();
 
   const int classCount = myClasses.ItemCount();
   for (int i = 1; i <= classCount; ++i) {
@@ -75,7 +76,7 @@ void Generator::MapUMLClassDiagramToOZ() {
     for (int j = 1; j <= attributeCount; ++j)
       UpdateGivenSets(CreateGivenSets(attributes.ItemAt(static_cast<std::int16_t>(j)).AttributeType()));
   }
-  WriteLine(ProcessGivenSets());
+  WriteGivenSets();
 
   // The associations are read only when some class has roles to declare.
   if (classCount > 0) IndexAssociations();
@@ -84,9 +85,87 @@ void Generator::MapUMLClassDiagramToOZ() {
   WriteLine(R"(\end{document})");
 }
 
+void Generator::WriteOpening() {
+  if (!typeset) {
+    for (const auto line : kOpeningLines) WriteLine(line);
+    return;
+  }
+  WriteLine(R"(\documentclass{article})");
+  WriteLine(R"(\usepackage[ansinew]{inputenc})");
+  WriteLine(R"(\usepackage{oz})");
+  const auto& front = *typeset;
+  const bool titled = !front.title.empty() || !front.author.empty() || !front.date.empty();
+  if (titled) {
+    WriteLine(R"(\title{)" + front.title + "}");
+    WriteLine(R"(\author{)" + front.author + "}");
+    WriteLine(R"(\date{)" + front.date + "}");
+  }
+  WriteLine(R"(\begin{document})");
+  if (titled) WriteLine(R"(\maketitle)");
+  WriteLine("");
+}
+
+void Generator::WriteGivenSets() {
+  if (!typeset) {
+    WriteLine(ProcessGivenSets());
+    return;
+  }
+  // The same paragraph with whole line ends, followed by an empty line.
+  const auto paragraph = ProcessGivenSets();
+  if (paragraph.empty()) return;
+  for (const auto& line : SplitLines(paragraph)) WriteLine(line);
+  WriteLine("");
+}
+
 void Generator::WriteLine(std::string_view line) {
   document += line;
   document += "\r\n";
+}
+
+void Generator::WriteRow(std::string_view row) {
+  if (!typeset) {
+    WriteLine(row);
+    return;
+  }
+  for (auto& line : SplitLines(row)) {
+    FlushRow(true);
+    if (pendingBar) {
+      WriteLine(R"(\ST)");
+      pendingBar = false;
+    }
+    pendingRow = std::move(line);
+  }
+}
+
+void Generator::WriteBar() {
+  if (!typeset) {
+    WriteLine(R"(\ST)");
+    return;
+  }
+  FlushRow(false);
+  pendingBar = true;
+}
+
+void Generator::BeginBox(std::string_view beginLine) {
+  if (typeset) WriteLine(R"(\also)");
+  WriteLine(beginLine);
+}
+
+void Generator::EndBox(std::string_view endLine) {
+  FlushRow(false);
+  pendingBar = false;
+  WriteLine(endLine);
+  if (!typeset) WriteLine("");
+}
+
+void Generator::FlushRow(bool anotherFollows) {
+  if (!pendingRow) return;
+  std::string_view row = *pendingRow;
+  const bool separated = row.ends_with(R"(\\)");
+  document += row;
+  if (anotherFollows && !separated) document += R"( \\)";
+  document += "\r\n";
+  pendingRow.reset();
 }
 
 }  // namespace tarn::objectz

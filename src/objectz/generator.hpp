@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -14,8 +15,25 @@
 
 namespace tarn::objectz {
 
+// The front matter of a document written to be typeset. When all three are
+// empty the document has no title block; otherwise an empty one is printed
+// empty.
+struct FrontMatter {
+  std::string title;
+  std::string author;
+  std::string date;
+};
+
 class Generator {
  public:
+  // Unset (the default), the document is written for the Wizard type
+  // checker, in its line-oriented form. Set, the same translation is written
+  // for oz.sty alone, so that pdflatex typesets it and it reads as Object-Z:
+  // a \documentclass preamble with this front matter, \\ between the lines
+  // of every box, \also between the boxes of a class, and neither empty
+  // lines nor empty predicates.
+  std::optional<FrontMatter> typeset;
+
   // Writes the document of the first class diagram of the root package to
   // `fileName`, replacing an existing file. The document is built in memory
   // and written in one step, so an error leaves no file behind and an
@@ -47,7 +65,24 @@ class Generator {
   void MapGenToOZ(std::int16_t ClassID);
 
   void IndexAssociations();
+  void WriteOpening();
+  void WriteGivenSets();
   void WriteLine(std::string_view line);
+  // The lines inside a box. A row is a declaration or a predicate, possibly
+  // of several lines; the bar is the \ST between declarations and
+  // predicates. For the Wizard they are written as they stand. To be
+  // typeset, a row is cut into its lines, empty ones are left out, \\ goes
+  // between consecutive lines that do not end with one, and the bar is
+  // written only when a predicate follows it.
+  void WriteRow(std::string_view row);
+  void WriteBar();
+  // The boxes of a class are separated by an empty line after each for the
+  // Wizard, and by \also before each but the first (the state box) to be
+  // typeset.
+  void BeginBox(std::string_view beginLine);
+  void EndBox(std::string_view endLine);
+  // Ends the row written last, adding the separator when another follows.
+  void FlushRow(bool anotherFollows);
 
   const host::Application* RoseApp = nullptr;
   const host::ClassDiagram* myDiagram = nullptr;
@@ -69,6 +104,11 @@ class Generator {
   bool attributeFlag = false;
 
   std::string document;  // the text written so far
+
+  // To be typeset: the last row, held until it is known whether another
+  // follows, and a bar waiting for its first predicate.
+  std::optional<std::string> pendingRow;
+  bool pendingBar = false;
 };
 
 }  // namespace tarn::objectz
