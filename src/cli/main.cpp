@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 
 #include "addin/i_tarn.hpp"
@@ -13,6 +14,7 @@
 #include "cli/terminal.hpp"
 #include "modelfile/load_error.hpp"
 #include "modelfile/native/native_writer.hpp"
+#include "typeset/pdflatex.hpp"
 
 namespace tarn::cli {
 namespace {
@@ -40,6 +42,10 @@ struct Options {
   TerminalAnswers answers;
   bool run = false;
   bool noRun = false;
+  bool typeset = false;  // objectz: the document for oz.sty, to be typeset
+  objectz::FrontMatter frontMatter;
+  std::string document;  // typeset: the document, and where its PDF goes
+  std::string pdf;
 };
 
 addin::SettingsLocation Settings(const Options& options) {
@@ -91,6 +97,12 @@ int RunCommand(const std::string& command, Options options) {
   Terminal terminal(options.answers, prompts, std::cin, std::cout, std::cerr);
   PosixProgramStarter starter;
   addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, Settings(options), Opener()});
+  if (options.typeset) {
+    const auto& front = options.frontMatter;
+    tarn.TypesetFrontMatter = objectz::FrontMatter{model.ToModelText(front.title, "--title"),
+                                                   model.ToModelText(front.author, "--author"),
+                                                   model.ToModelText(front.date, "--date")};
+  }
   if (command == "property-check") return ExitCodeOf(tarn.RunPropertyChecker(model.App()));
   if (command == "refinement-check") return ExitCodeOf(tarn.RunRefinementChecker(model.App()));
   return ExitCodeOf(tarn.RunGenerator(model.App()));
@@ -130,6 +142,37 @@ int RunAbout(const Options& options) {
 int RunDump(const Options& options) {
   const auto model = LoadedModel::Load(options.model, ToLoadOptions(options));
   std::cout << modelfile::WriteNativeModel(model.Model());
+  return kSuccess;
+}
+
+// pdflatex's messages as FILE:LINE: error: TEXT, with the source text up to
+// the place of an error below it. Past the tenth error only their number is
+// told: the first errors are the ones to mend.
+void ShowLatexMessages(const std::vector<typeset::LatexMessage>& messages) {
+  constexpr int kErrorsShown = 10;
+  int errors = 0;
+  for (const auto& message : messages) {
+    if (message.error && ++errors > kErrorsShown) continue;
+    std::cerr << (message.file.empty() ? std::string("tarn") : message.file);
+    if (message.line > 0) std::cerr << ":" << message.line;
+    std::cerr << (message.error ? ": error: " : ": warning: ") << message.text << "\n";
+    if (!message.context.empty()) std::cerr << "    " << message.context << "\n";
+  }
+  if (errors > kErrorsShown)
+    std::cerr << "tarn: " << errors - kErrorsShown << " more errors are not shown\n";
+}
+
+int RunTypeset(const Options& options) {
+  namespace fs = std::filesystem;
+  const auto pdf = options.pdf.empty() ? fs::path(options.document).replace_extension(".pdf").string() : options.pdf;
+  std::error_code unknown;
+  if (fs::path(pdf).lexically_normal() == fs::path(options.document).lexically_normal() ||
+      fs::equivalent(pdf, options.document, unknown))
+    throw UsageError("the PDF " + pdf + " would replace the document: give -o FILE.pdf");
+  const auto result = typeset::Typeset(options.document, pdf);
+  ShowLatexMessages(result.messages);
+  if (!result.written) return kErrorShown;
+  std::cout << "Written to " << pdf << "\n";
   return kSuccess;
 }
 
@@ -188,6 +231,26 @@ int Main(int argc, char** argv) {
                    "translate this class diagram instead of the first one of the root package: its name, or "
                    "its package-qualified name (Package::Diagram, with or without the root package in front)")
       ->type_name("NAME");
+  auto* typesetFlag = objectz->add_flag(
+      "--typeset", options.typeset,
+      "write the document for oz.sty, to be typeset with pdflatex (see tarn typeset), instead of for the Wizard "
+      "type checker");
+  const std::pair<const char*, std::string*> frontMatter[] = {
+      {"--title", &options.frontMatter.title},
+      {"--author", &options.frontMatter.author},
+      {"--date", &options.frontMatter.date}};
+  for (const auto& [name, value] : frontMatter)
+    objectz->add_option(name, *value, std::string("the document's ") + (name + 2) + " (LaTeX text), with --typeset")
+        ->type_name("TEXT")
+        ->needs(typesetFlag);
+  auto* typeset = app.add_subcommand(
+      "typeset", "typeset a document that Tarn wrote into a PDF, with pdflatex and Tarn's style files");
+  typeset
+      ->add_option("DOCUMENT", options.document,
+                   "a Z/EVES document, or an Object-Z document (written with objectz --typeset to read well)")
+      ->required();
+  typeset->add_option("-o,--output", options.pdf, "write the PDF to FILE (default: the document's name with .pdf)")
+      ->type_name("FILE");
   auto* config = app.add_subcommand("config", "show or change the Z/EVES command line and the Wizard address");
   config->add_option("--zeves-path", options.answers.zevesPath, "the command line that starts Z/EVES")
       ->type_name("TEXT");
@@ -215,6 +278,7 @@ int Main(int argc, char** argv) {
     if (name == "config") return RunConfig(options);
     if (name == "about") return RunAbout(options);
     if (name == "dump") return RunDump(options);
+    if (name == "typeset") return RunTypeset(options);
     return RunCommand(name, options);
   } catch (const UsageError& error) {
     std::cerr << "tarn " << name << ": " << error.what() << "\n";

@@ -1,0 +1,29 @@
+// Typesetting a document that Tarn wrote into a PDF: pdflatex runs on a copy
+// of it in a temporary folder that also holds Tarn's style files.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "typeset/latex_output.hpp"
+
+namespace tarn::typeset {
+
+struct TypesetResult {
+  bool written = false;  // the PDF was written
+  // pdflatex's errors and warnings; those of the document's own lines name
+  // `document` as their file.
+  std::vector<LatexMessage> messages;
+};
+
+// The full path of an executable `name` in a folder of $PATH, or "" when
+// there is none.
+std::string FindOnPath(const std::string& name);
+
+// Typesets `document` with the pdflatex found on $PATH and writes the PDF to
+// `pdf` (replacing any file there at once) when pdflatex reported no error;
+// otherwise `pdf` is left as it was. Raises tarn::Error when pdflatex is not
+// installed, the document cannot be read or the PDF cannot be written.
+TypesetResult Typeset(const std::string& document, const std::string& pdf);
+
+}  // namespace tarn::typeset
