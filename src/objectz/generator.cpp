@@ -147,7 +147,7 @@ void Generator::WriteBar() {
 }
 
 void Generator::BeginBox(std::string_view beginLine) {
-  if (typeset) WriteLine(R"(\also)");
+  if (typeset) WriteLine(R"(\zbreak)");
   WriteLine(beginLine);
 }
 

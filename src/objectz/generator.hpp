@@ -30,8 +30,9 @@ class Generator {
   // checker, in its line-oriented form. Set, the same translation is written
   // for oz.sty alone, so that pdflatex typesets it and it reads as Object-Z:
   // a \documentclass preamble with this front matter, \\ between the lines
-  // of every box, \also between the boxes of a class, and neither empty
-  // lines nor empty predicates.
+  // of every box, \zbreak between the boxes of a class (a gap where a long
+  // class may break across pages), and neither empty lines nor empty
+  // predicates.
   std::optional<FrontMatter> typeset;
 
   // Writes the document of the first class diagram of the root package to
@@ -77,7 +78,7 @@ class Generator {
   void WriteRow(std::string_view row);
   void WriteBar();
   // The boxes of a class are separated by an empty line after each for the
-  // Wizard, and by \also before each but the first (the state box) to be
+  // Wizard, and by \zbreak before each but the first (the state box) to be
   // typeset.
   void BeginBox(std::string_view beginLine);
   void EndBox(std::string_view endLine);
