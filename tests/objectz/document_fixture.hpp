@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -82,6 +83,7 @@ class DocumentTest : public ::testing::Test {
   // The whole document the generator writes for the model.
   std::string Generate() {
     Generator generator;
+    generator.typeset = typeset_;
     generator.Generate(app_, OutputPath());
     return ReadBytes(OutputPath());
   }
@@ -110,6 +112,7 @@ class DocumentTest : public ::testing::Test {
 
   host::MemoryApplication app_;
   std::filesystem::path dir_;
+  std::optional<FrontMatter> typeset_;  // set: the document to be typeset
 };
 
 }  // namespace tarn::objectz

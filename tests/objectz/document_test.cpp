@@ -49,6 +49,12 @@ TEST_F(BankDocumentTest, MatchesTheGoldenDocumentByteForByte) {
   EXPECT_EQ(Generate(), ReadBytes(kGolden + "bank_account.tex"));
 }
 
+TEST_F(BankDocumentTest, TypesetDocumentMatchesItsGoldenDocument) {
+  BuildBank();
+  typeset_ = FrontMatter{};
+  EXPECT_EQ(Generate(), ReadBytes(kGolden + "bank_account_typeset.tex"));
+}
+
 TEST_F(BankDocumentTest, ReplacesAnExistingFileAndStartsEachRunAfresh) {
   BuildBank();
   {
