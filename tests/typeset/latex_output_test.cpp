@@ -1,0 +1,52 @@
+// What pdflatex's terminal output says, read into errors and warnings.
+#include "typeset/latex_output.hpp"
+
+#include <gtest/gtest.h>
+
+namespace tarn::typeset {
+namespace {
+
+std::string Describe(const std::vector<LatexMessage>& messages) {
+  std::string text;
+  for (const auto& m : messages)
+    text += (m.error ? "E " : "W ") + m.file + ":" + std::to_string(m.line) + " " + m.text + " [" + m.context + "]\n";
+  return text;
+}
+
+TEST(LatexOutput, ErrorsWarningsAndTheirPlaces) {
+  const struct {
+    const char* output;
+    const char* expected;
+  } cases[] = {
+      // An error of the document, with the source read up to the bad control sequence.
+      {"(./document.tex\n./document.tex:5: Undefined control sequence.\nl.5   x = \\foo\n               y \\\\\n",
+       "E ./document.tex:5 Undefined control sequence. [x = \\foo]\n"},
+      // Context lines before "l.N"; an error inside a style file names it.
+      {"/usr/share/texmf/oz.sty:12: Extra }, or forgotten $.\n\\z@stopfield ->\\egroup\n\nl.7 \\end{zed}\n",
+       "E /usr/share/texmf/oz.sty:12 Extra }, or forgotten $. [\\end{zed}]\n"},
+      // A missing file stops the run: the closing lines repeat it.
+      {"! LaTeX Error: File `nosuch.sty' not found.\n\nType X to quit or <RETURN> to proceed,\nEnter file name: \n"
+       "./document.tex:4: Emergency stop.\n<read *> \nl.4 \\begin\n          {document}^^M\n"
+       "./document.tex:4:  ==> Fatal error occurred, no output PDF file produced!\n",
+       "E :0 LaTeX Error: File `nosuch.sty' not found. []\n"},
+      // Alone, the closing lines are the only explanation there is.
+      {"./document.tex:9: Emergency stop.\nl.9 \\end\n", "E ./document.tex:9 Emergency stop. [\\end]\n"},
+      // Warnings: continuation lines joined, the input line read.
+      {"LaTeX Warning: Reference `x' on page 1 undefined on input line 8.\n\n"
+       "Package inputenc Warning: Invalid UTF-8 byte 233\n(inputenc)                on input line 3.\n"
+       "LaTeX Font Warning: Font shape `OT1/cmr/bx/it' undefined\n(Font)              using `OT1/cmr/bx/n' instead.\n"
+       "LaTeX Warning: There were undefined references.\n",
+       "W :8 Reference `x' on page 1 undefined on input line 8. []\n"
+       "W :3 Package inputenc: Invalid UTF-8 byte 233 on input line 3. []\n"
+       "W :0 LaTeX Font: Font shape `OT1/cmr/bx/it' undefined using `OT1/cmr/bx/n' instead. []\n"
+       "W :0 There were undefined references. []\n"},
+      // Ordinary output is neither.
+      {"This is pdfTeX, Version 3.14\n(./document.tex LaTeX2e <2022-11-01>\nOutput written on document.pdf (1 page).\n"
+       "Overfull \\hbox (3.0pt too wide) in paragraph at lines 4--5\nmy: text 3: no\n",
+       ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Describe(ReadLatexOutput(c.output)), c.expected) << c.output;
+}
+
+}  // namespace
+}  // namespace tarn::typeset

@@ -1,0 +1,171 @@
+// tarn typeset through the program: every document of every example model
+// typesets without an error or a warning, and the failures say what is wrong.
+#include <gmock/gmock.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "cli/run_tarn.hpp"
+#include "host/host.hpp"
+#include "modelfile/native/native_reader.hpp"
+#include "modelfile/petal/petal_reader.hpp"
+#include "typeset/pdflatex.hpp"
+
+namespace tarn::testing {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+namespace fs = std::filesystem;
+
+// True when pdflatex can run here. Without it the test is skipped, unless
+// TARN_REQUIRE_PDFLATEX is set (CI installs TeX Live and sets it).
+bool PdfLatexInstalled() { return !typeset::FindOnPath("pdflatex").empty(); }
+
+#define REQUIRE_PDFLATEX()                                                                              \
+  do {                                                                                                  \
+    if (!PdfLatexInstalled()) {                                                                         \
+      if (std::getenv("TARN_REQUIRE_PDFLATEX") != nullptr) FAIL() << "pdflatex is not on PATH";        \
+      GTEST_SKIP() << "pdflatex is not installed (Debian packages texlive-latex-base and texlive-science)"; \
+    }                                                                                                   \
+  } while (false)
+
+class TypesetTest : public TarnRun {
+ protected:
+  TypesetTest() {
+    // pdflatex's temporary folders go to a folder of the test's own.
+    fs::create_directories(Path("tmp"));
+    env_["TMPDIR"] = Path("tmp").string();
+  }
+  bool TemporaryFoldersLeft() const { return !fs::is_empty(dir_ / "tmp"); }
+};
+
+// The example model files, as paths under examples/.
+std::vector<std::string> ExampleModels() {
+  std::vector<std::string> models;
+  const fs::path root = fs::path(TARN_SOURCE_DIR) / "examples";
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    const auto extension = entry.path().extension();
+    if (extension == ".yaml" || extension == ".mdl") models.push_back(fs::relative(entry.path(), root).string());
+  }
+  std::sort(models.begin(), models.end());
+  return models;
+}
+
+struct Documents {
+  std::vector<std::vector<std::string>> commands;  // tarn's arguments that write each document
+};
+
+// The documents of a model: the property check of every class with
+// Properties, the refinement check of every association with a Retrieve,
+// and the Object-Z document in both forms.
+Documents DocumentsOf(const std::string& model) {
+  std::unique_ptr<host::MemoryApplication> native;
+  modelfile::PetalModel petal;
+  const host::MemoryApplication* app = nullptr;
+  if (model.ends_with(".mdl")) {
+    petal = modelfile::LoadPetalModel(model, {}, [](const std::string&) {});
+    app = petal.app.get();
+  } else {
+    native = modelfile::LoadNativeModel(model);
+    app = native.get();
+  }
+  Documents documents;
+  for (const auto& c : app->model.classes)
+    if (!c.TaggedValue(host::kTool, "Properties").empty())
+      documents.commands.push_back({"property-check", model, "--select", c.id});
+  for (const auto& a : app->model.associations)
+    if (!a.TaggedValue(host::kTool, "Retrieve").empty())
+      documents.commands.push_back({"refinement-check", model, "--select", a.id});
+  documents.commands.push_back({"objectz", model});
+  documents.commands.push_back({"objectz", model, "--typeset", "--title", "Example", "--date", "2024"});
+  return documents;
+}
+
+class ExampleDocumentsTest : public TypesetTest, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(ExampleDocumentsTest, TypesetWithoutErrorsOrWarnings) {
+  REQUIRE_PDFLATEX();
+  const auto model = Example(GetParam());
+  int number = 0;
+  for (auto command : DocumentsOf(model).commands) {
+    const auto document = "doc" + std::to_string(++number) + ".tex";
+    command.insert(command.end(), {"-o", document, "--no-run"});
+    const auto written = Run(command);
+    ASSERT_EQ(written.code, 0) << written.err;
+    const auto typeset = Run({"typeset", document});
+    const auto pdf = "doc" + std::to_string(number) + ".pdf";
+    EXPECT_EQ(typeset.code, 0) << command[0] << " " << command.back();
+    EXPECT_EQ(typeset.err, "") << command[0];
+    EXPECT_EQ(typeset.out, "Written to " + pdf + "\n");
+    EXPECT_THAT(Slurp(Path(pdf)), StartsWith("%PDF-"));
+  }
+  EXPECT_GE(number, 2);
+  EXPECT_FALSE(TemporaryFoldersLeft());
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, ExampleDocumentsTest, ::testing::ValuesIn(ExampleModels()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                           std::string name = info.param;
+                           for (auto& c : name)
+                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                           return name;
+                         });
+
+TEST_F(TypesetTest, LatexErrorsNameTheDocumentLineAndKeepThePreviousPdf) {
+  REQUIRE_PDFLATEX();
+  const auto document = Write("broken.zed",
+                              "\\documentclass{article}\r\n\\usepackage{z-eves}\r\n\\begin{document}\r\n"
+                              "\\begin{zed}\r\n  [X]\r\n  x = \\foo y\r\n\\end{zed}\r\n\\end{document}\r\n");
+  Write("broken.pdf", "previous");
+  const auto result = Run({"typeset", document});
+  EXPECT_EQ(result.code, 1);
+  EXPECT_EQ(result.err, document + ":6: error: Undefined control sequence.\n    x = \\foo\n");
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(Slurp(Path("broken.pdf")), "previous");
+  EXPECT_FALSE(TemporaryFoldersLeft());
+}
+
+TEST_F(TypesetTest, MissingPdfLatexNamesTheDebianPackages) {
+  const auto document = Write("doc.zed", "\\documentclass{article}\n");
+  env_["PATH"] = Path("tmp").string();
+  const auto result = Run({"typeset", document});
+  EXPECT_EQ(result.code, 1);
+  EXPECT_EQ(result.err,
+            "pdflatex was not found on PATH. It comes with the Debian packages texlive-latex-base and "
+            "texlive-science: apt-get install texlive-latex-base texlive-science\n");
+  EXPECT_FALSE(fs::exists(Path("doc.pdf")));
+}
+
+TEST_F(TypesetTest, ThePdfNeverReplacesTheDocument) {
+  Write("doc.pdf", "%PDF- a document named like a PDF");
+  for (const auto& args : {std::vector<std::string>{"typeset", "doc.pdf"},
+                           std::vector<std::string>{"typeset", "doc.pdf", "-o", "./doc.pdf"}}) {
+    const auto result = Run(args);
+    EXPECT_EQ(result.code, 2);
+    EXPECT_THAT(result.err, HasSubstr("would replace the document"));
+  }
+  EXPECT_EQ(Slurp(Path("doc.pdf")), "%PDF- a document named like a PDF");
+  EXPECT_EQ(Run({"typeset", "missing.zed"}).err, "Cannot read missing.zed: No such file or directory\n");
+}
+
+TEST_F(TypesetTest, FrontMatterOptionsNeedTypesetAndTheModelsCodePage) {
+  const auto model = Example("bank.yaml");
+  auto result = Run({"objectz", model, "--title", "Bank", "-o", "bank.tex"});
+  EXPECT_EQ(result.code, 2);
+  EXPECT_THAT(result.err, HasSubstr("--title requires --typeset"));
+
+  result = Run({"objectz", model, "--typeset", "--author", "\xCE\xBB-calculus", "-o", "bank.tex"});
+  EXPECT_EQ(result.code, 2);
+  EXPECT_THAT(result.err, HasSubstr("--author"));
+  EXPECT_THAT(result.err, HasSubstr("windows-1252"));
+  EXPECT_FALSE(fs::exists(Path("bank.tex")));
+
+  result = Run({"objectz", model, "--typeset", "--title", "Caf\xC3\xA9", "-o", "bank.tex", "--no-run"});
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_THAT(Slurp(Path("bank.tex")), HasSubstr("\\title{Caf\xE9}\r\n\\author{}\r\n\\date{}\r\n"));
+}
+
+}  // namespace
+}  // namespace tarn::testing
