@@ -23,7 +23,7 @@ enum ExitCode { kSuccess = 0, kErrorShown = 1, kUsage = 2, kCancelledCode = 3 };
 
 constexpr const char* kFooter = R"(Exit codes:
   0  success (also when the offer to start a tool is answered No)
-  1  an error message was shown (bad model file, failed check, failed write)
+  1  an error message was shown (bad model file, failed check, failed write, LaTeX errors)
   2  usage error (unknown option, missing -o without a terminal, unknown --select id)
   3  cancelled (the file name prompt was left empty)
 
@@ -247,7 +247,7 @@ int Main(int argc, char** argv) {
       "typeset", "typeset a document that Tarn wrote into a PDF, with pdflatex and Tarn's style files");
   typeset
       ->add_option("DOCUMENT", options.document,
-                   "a Z/EVES document, or an Object-Z document (written with objectz --typeset to read well)")
+                   "a document Tarn wrote: a Z/EVES document or an Object-Z document")
       ->required();
   typeset->add_option("-o,--output", options.pdf, "write the PDF to FILE (default: the document's name with .pdf)")
       ->type_name("FILE");
