@@ -6,9 +6,8 @@
 #include <filesystem>
 
 #include "cli/run_tarn.hpp"
+#include "cli/model_loading.hpp"
 #include "host/host.hpp"
-#include "modelfile/native/native_reader.hpp"
-#include "modelfile/petal/petal_reader.hpp"
 #include "typeset/pdflatex.hpp"
 
 namespace tarn::testing {
@@ -41,13 +40,14 @@ class TypesetTest : public TarnRun {
   bool TemporaryFoldersLeft() const { return !fs::is_empty(dir_ / "tmp"); }
 };
 
-// The example model files, as paths under examples/.
+// The example model files of every format, as paths under examples/.
 std::vector<std::string> ExampleModels() {
   std::vector<std::string> models;
   const fs::path root = fs::path(TARN_SOURCE_DIR) / "examples";
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
     const auto extension = entry.path().extension();
-    if (extension == ".yaml" || extension == ".mdl") models.push_back(fs::relative(entry.path(), root).string());
+    if (extension == ".yaml" || extension == ".mdl" || extension == ".uml" || extension == ".xmi")
+      models.push_back(fs::relative(entry.path(), root).string());
   }
   std::sort(models.begin(), models.end());
   return models;
@@ -61,21 +61,12 @@ struct Documents {
 // Properties, the refinement check of every association with a Retrieve,
 // and the Object-Z document in both forms.
 Documents DocumentsOf(const std::string& model) {
-  std::unique_ptr<host::MemoryApplication> native;
-  modelfile::PetalModel petal;
-  const host::MemoryApplication* app = nullptr;
-  if (model.ends_with(".mdl")) {
-    petal = modelfile::LoadPetalModel(model, {}, [](const std::string&) {});
-    app = petal.app.get();
-  } else {
-    native = modelfile::LoadNativeModel(model);
-    app = native.get();
-  }
+  const auto loaded = cli::LoadedModel::Load(model, {});
   Documents documents;
-  for (const auto& c : app->model.classes)
+  for (const auto& c : loaded.Model().classes)
     if (!c.TaggedValue(host::kTool, "Properties").empty())
       documents.commands.push_back({"property-check", model, "--select", c.id});
-  for (const auto& a : app->model.associations)
+  for (const auto& a : loaded.Model().associations)
     if (!a.TaggedValue(host::kTool, "Retrieve").empty())
       documents.commands.push_back({"refinement-check", model, "--select", a.id});
   documents.commands.push_back({"objectz", model});
