@@ -56,19 +56,27 @@ void WriteBytes(const fs::path& path, std::string_view bytes) {
 
 // Runs pdflatex in `folder` on the document copy, never asking anything and
 // never running shell commands; its terminal output goes to `outputFile`.
-// Returns its exit status.
-int RunPdfLatex(const std::string& pdflatex, const fs::path& folder, const fs::path& outputFile) {
+// Files the document reads are looked for in `folder` (Tarn's styles), then
+// in `documentFolder`, then where TeX looks for them. Returns its exit status.
+int RunPdfLatex(const std::string& pdflatex, const fs::path& folder, const fs::path& documentFolder,
+                const fs::path& outputFile) {
   std::vector<std::string> words = {pdflatex, "-interaction=nonstopmode", "-file-line-error", "-no-shell-escape",
                                     std::string(kJob) + ".tex"};
   std::vector<char*> argv;
   for (auto& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
 
-  // Long lines unwrapped, so that each message is one line.
+  // Long lines unwrapped, so that each message is one line. An empty entry
+  // at the end of TEXINPUTS stands for TeX's own folders.
+  const char* inputs = std::getenv("TEXINPUTS");
   std::vector<std::string> variables;
-  for (char** entry = environ; *entry != nullptr; ++entry)
-    if (!std::string_view(*entry).starts_with("max_print_line=")) variables.emplace_back(*entry);
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string_view variable = *entry;
+    if (!variable.starts_with("max_print_line=") && !variable.starts_with("TEXINPUTS="))
+      variables.emplace_back(variable);
+  }
   variables.emplace_back("max_print_line=100000");
+  variables.emplace_back("TEXINPUTS=.:" + documentFolder.string() + ":" + (inputs != nullptr ? inputs : ""));
   std::vector<char*> envp;
   for (auto& variable : variables) envp.push_back(variable.data());
   envp.push_back(nullptr);
@@ -120,7 +128,8 @@ TypesetResult Typeset(const std::string& document, const std::string& pdf) {
   WriteBytes(folder.Path() / (std::string(kJob) + ".tex"), text);
   for (const auto& [name, style] : StyleFiles()) WriteBytes(folder.Path() / name, style);
   const auto outputFile = folder.Path() / "pdflatex.out";
-  const int status = RunPdfLatex(pdflatex, folder.Path(), outputFile);
+  const auto documentFolder = fs::absolute(document).parent_path();
+  const int status = RunPdfLatex(pdflatex, folder.Path(), documentFolder, outputFile);
 
   TypesetResult result;
   result.messages = ReadLatexOutput(ReadWholeFile(outputFile.string()));

@@ -20,9 +20,10 @@ struct TypesetResult {
 // there is none.
 std::string FindOnPath(const std::string& name);
 
-// Typesets `document` with the pdflatex found on $PATH and writes the PDF to
-// `pdf` (replacing any file there at once) when pdflatex reported no error;
-// otherwise `pdf` is left as it was. Raises tarn::Error when pdflatex is not
+// Typesets `document` with the pdflatex found on $PATH, with Tarn's style
+// files first and the document's folder next on TeX's search path, and
+// writes the PDF to `pdf` (replacing any file there at once) when pdflatex
+// reported no error; otherwise `pdf` is left as it was. Raises tarn::Error when pdflatex is not
 // installed, the document cannot be read or the PDF cannot be written.
 TypesetResult Typeset(const std::string& document, const std::string& pdf);
 

@@ -118,6 +118,19 @@ TEST_F(TypesetTest, LatexErrorsNameTheDocumentLineAndKeepThePreviousPdf) {
   EXPECT_FALSE(TemporaryFoldersLeft());
 }
 
+TEST_F(TypesetTest, FilesBesideTheDocumentAreFoundButTarnsStylesComeFirst) {
+  REQUIRE_PDFLATEX();
+  fs::create_directories(Path("spec"));
+  Write("spec/defs.tex", "\\begin{zed}\n  [Y]\n\\end{zed}\n");
+  Write("spec/z-eves.sty", "\\errmessage{not Tarn's style}\n");
+  const auto document = Write("spec/main.zed",
+                              "\\documentclass{article}\n\\usepackage{z-eves}\n\\begin{document}\n\\input{defs}\n"
+                              "\\end{document}\n");
+  const auto result = Run({"typeset", document, "-o", "main.pdf"});
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_EQ(result.out, "Written to main.pdf\n");
+}
+
 TEST_F(TypesetTest, MissingPdfLatexNamesTheDebianPackages) {
   const auto document = Write("doc.zed", "\\documentclass{article}\n");
   env_["PATH"] = Path("tmp").string();
