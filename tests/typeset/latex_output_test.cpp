@@ -29,6 +29,8 @@ TEST(LatexOutput, ErrorsWarningsAndTheirPlaces) {
        "./document.tex:4: Emergency stop.\n<read *> \nl.4 \\begin\n          {document}^^M\n"
        "./document.tex:4:  ==> Fatal error occurred, no output PDF file produced!\n",
        "E :0 LaTeX Error: File `nosuch.sty' not found. []\n"},
+      // An error at the very end has no context.
+      {"./document.tex:3: Undefined control sequence.", "E ./document.tex:3 Undefined control sequence. []\n"},
       // Alone, the closing lines are the only explanation there is.
       {"./document.tex:9: Emergency stop.\nl.9 \\end\n", "E ./document.tex:9 Emergency stop. [\\end]\n"},
       // Warnings: continuation lines joined, the input line read.
