@@ -29,6 +29,8 @@ TEST(LatexOutput, ErrorsWarningsAndTheirPlaces) {
        "./document.tex:4: Emergency stop.\n<read *> \nl.4 \\begin\n          {document}^^M\n"
        "./document.tex:4:  ==> Fatal error occurred, no output PDF file produced!\n",
        "E :0 LaTeX Error: File `nosuch.sty' not found. []\n"},
+      // Without -file-line-error's form, the line comes from the context.
+      {"! Undefined control sequence.\nl.7 \\foo\n", "E :7 Undefined control sequence. [\\foo]\n"},
       // An error at the very end has no context.
       {"./document.tex:3: Undefined control sequence.", "E ./document.tex:3 Undefined control sequence. []\n"},
       // Alone, the closing lines are the only explanation there is.
@@ -44,7 +46,7 @@ TEST(LatexOutput, ErrorsWarningsAndTheirPlaces) {
        "W :0 There were undefined references. []\n"},
       // Ordinary output is neither.
       {"This is pdfTeX, Version 3.14\n(./document.tex LaTeX2e <2022-11-01>\nOutput written on document.pdf (1 page).\n"
-       "Overfull \\hbox (3.0pt too wide) in paragraph at lines 4--5\nmy: text 3: no\n",
+       "Overfull \\hbox (3.0pt too wide) in paragraph at lines 4--5\nmy: text 3: no\n./document.tex:: odd\n",
        ""},
   };
   for (const auto& c : cases) EXPECT_EQ(Describe(ReadLatexOutput(c.output)), c.expected) << c.output;
