@@ -235,14 +235,15 @@ int Main(int argc, char** argv) {
       "--typeset", options.typeset,
       "write the document for oz.sty, to be typeset with pdflatex (see tarn typeset), instead of for the Wizard "
       "type checker");
-  const std::pair<const char*, std::string*> frontMatter[] = {
-      {"--title", &options.frontMatter.title},
-      {"--author", &options.frontMatter.author},
-      {"--date", &options.frontMatter.date}};
-  for (const auto& [name, value] : frontMatter)
-    objectz->add_option(name, *value, std::string("the document's ") + (name + 2) + " (LaTeX text), with --typeset")
-        ->type_name("TEXT")
-        ->needs(typesetFlag);
+  const struct {
+    const char* option;
+    const char* help;
+    std::string* value;
+  } frontMatter[] = {{"--title", "the document's title (LaTeX text)", &options.frontMatter.title},
+                     {"--author", "the document's author (LaTeX text)", &options.frontMatter.author},
+                     {"--date", "the document's date (LaTeX text)", &options.frontMatter.date}};
+  for (const auto& field : frontMatter)
+    objectz->add_option(field.option, *field.value, field.help)->type_name("TEXT")->needs(typesetFlag);
   auto* typeset = app.add_subcommand(
       "typeset", "typeset a document that Tarn wrote into a PDF, with pdflatex and Tarn's style files");
   typeset
