@@ -104,6 +104,24 @@ INSTANTIATE_TEST_SUITE_P(Examples, ExampleDocumentsTest, ::testing::ValuesIn(Exa
                            return name;
                          });
 
+// Every command z-eves.sty adds to oz.sty, in a paragraph of each kind.
+TEST_F(TypesetTest, ZEvesMarkupBeyondOzTypesets) {
+  REQUIRE_PDFLATEX();
+  const auto document = Write(
+      "markup.zed",
+      "\\documentclass{article}\n\\usepackage{z-eves}\n\\begin{document}\n\\begin{axdef}\n  f: \\nat \\fun \\nat\n"
+      "\\where\n  \\Label{rule fDef} \\forall n: \\nat @ f(n) = \\IF n = 0 \\THEN 1 \\ELSE n * f(n \\negate 1)\n"
+      "\\end{axdef}\n\\begin{theorem}{grule Bags}\n"
+      "  \\forall A, B: \\power X; R: X \\rel X; b, c: \\bag X; s: \\seq X @ A \\symdiff B = B \\symdiff A "
+      "\\land R \\plus = R \\bsup 2 \\esup \\cup R \\star \\\\\n"
+      "  \\{1\\} \\extract s = s \\land b \\bcount x \\leq 1 \\land b \\subbageq b \\uplus c \\land b \\uminus c "
+      "\\subbageq b \\land (\\LET y == 1 @ y = 1)\n\\end{theorem}\n"
+      "\\begin{zed}\n  P \\defs Q \\pipe R\n\\end{zed}\n\\end{document}\n");
+  const auto result = Run({"typeset", document});
+  EXPECT_EQ(result.code, 0);
+  EXPECT_EQ(result.err, "");
+}
+
 TEST_F(TypesetTest, LatexErrorsNameTheDocumentLineAndKeepThePreviousPdf) {
   REQUIRE_PDFLATEX();
   const auto document = Write("broken.zed",
