@@ -9,21 +9,43 @@
 #include "common/error.hpp"
 
 namespace tarn {
+namespace {
+
+[[noreturn]] void RaiseTooLarge(const std::string& doing) {
+  throw Error(kPathFileAccess, doing + ": the file is larger than " + kMaxModelFileSizeText +
+                                   ", the limit for a model file");
+}
+
+// Refuses what is not a model file by what `status` says of it.
+void CheckKind(const struct stat& status, const std::string& doing) {
+  if (S_ISDIR(status.st_mode)) RaisePlatformError(EISDIR, doing);
+  if (!S_ISREG(status.st_mode) && !S_ISFIFO(status.st_mode))
+    throw Error(kPathFileAccess, doing + ": not a regular file or a pipe (a model file must be one)");
+  if (S_ISREG(status.st_mode) && static_cast<std::size_t>(status.st_size) > kMaxModelFileSize)
+    RaiseTooLarge(doing);
+}
+
+}  // namespace
 
 std::string ReadWholeFile(const std::string& path) {
   const std::string doing = "Cannot read " + path;
+  // Looked at before it is opened: opening a device may block or have effects
+  // of its own.
+  struct stat status {};
+  if (::stat(path.c_str(), &status) == 0) CheckKind(status, doing);
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
   if (!file) RaisePlatformError(errno, doing);
-  std::string bytes;
-  struct stat status {};
   if (::fstat(::fileno(file.get()), &status) != 0) RaisePlatformError(errno, doing);
-  if (S_ISDIR(status.st_mode)) RaisePlatformError(EISDIR, doing);
+  CheckKind(status, doing);
+  std::string bytes;
   // One allocation of the file's size where it is known (a regular file).
   if (S_ISREG(status.st_mode) && status.st_size > 0) bytes.reserve(static_cast<std::size_t>(status.st_size));
   char buffer[1 << 16];
   for (;;) {
     const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
     bytes.append(buffer, got);
+    // A pipe, or a file that grows while it is read, stops at the limit.
+    if (bytes.size() > kMaxModelFileSize) RaiseTooLarge(doing);
     if (got < sizeof buffer) break;
   }
   if (std::ferror(file.get())) RaisePlatformError(errno, doing);

@@ -1,12 +1,24 @@
-// Reading a whole input file into memory in one piece.
+// Reading a whole model file into memory in one piece.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace tarn {
 
-// The bytes of the file; a file that cannot be opened or read raises the
-// platform error, naming the path.
+// The largest model file Tarn reads: 256 MiB. The largest Rose models seen in
+// practice are a few MB, and the synthetic benchmark model of 10,000 classes
+// is 112 MB; the readers need several times the file's size in memory, so a
+// larger file is more likely a mistake (a device, a log, a disk image) than
+// a model.
+inline constexpr std::size_t kMaxModelFileSize = std::size_t{256} << 20;
+inline constexpr const char* kMaxModelFileSizeText = "256 MiB";
+
+// The bytes of the file. Only a regular file or a pipe (a FIFO, or
+// /dev/stdin fed by one) is read, and at most kMaxModelFileSize bytes of it:
+// a folder, a device, a socket or a larger file is refused before it fills
+// the memory. A file that cannot be opened or read raises the platform
+// error, naming the path.
 std::string ReadWholeFile(const std::string& path);
 
 }  // namespace tarn
