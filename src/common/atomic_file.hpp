@@ -9,8 +9,15 @@ namespace tarn {
 
 // Writes the bytes to a temporary file beside `path`, then renames it over
 // `path`. An existing file that may not be written is refused, as opening it
-// for writing would be. Failures raise the platform error of the step that
-// failed; the temporary file is removed and `path` is left as it was.
+// for writing would be; a replaced file keeps its permission bits, and its
+// owner and group where the process may set them. Failures raise the
+// platform error of the step that failed; the temporary file is removed and
+// `path` is left as it was.
 void ReplaceFile(const std::string& path, std::string_view bytes);
+
+// Removes the temporary file of a ReplaceFile in progress, if there is one.
+// Safe to call from a signal handler, which is what it is for: a program
+// ended by a signal while writing leaves nothing beside the target.
+void RemoveTemporaryFileInProgress();
 
 }  // namespace tarn
