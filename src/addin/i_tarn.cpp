@@ -1,5 +1,7 @@
 #include "addin/i_tarn.hpp"
 
+#include <new>
+
 #include "addin/command_line.hpp"
 #include "addin/dialogs/form_about.hpp"
 #include "addin/dialogs/form_dialog.hpp"
@@ -141,6 +143,8 @@ Outcome ITarn::Guarded(Command command, const std::function<void()>& body) {
     return Outcome::kDone;
   } catch (const Error& error) {
     return Report(command, error);
+  } catch (const std::bad_alloc&) {
+    return Report(command, Error(kOutOfMemory, "Out of memory"));
   } catch (const std::exception& failure) {
     return Report(command, Error(kPathFileAccess, failure.what()));
   }

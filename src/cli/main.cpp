@@ -7,9 +7,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <new>
 
 #include "addin/i_tarn.hpp"
 #include "cli/model_loading.hpp"
+#include "cli/process_setup.hpp"
 #include "cli/program_starter.hpp"
 #include "cli/terminal.hpp"
 #include "modelfile/load_error.hpp"
@@ -125,9 +127,9 @@ int RunConfig(const Options& options) {
                  "blanks at either end or more than 749 characters.\n";
     return kErrorShown;
   }
-  std::cout << "Settings file: " << location.Resolve(addin::kSettingsFile).string() << "\n"
-            << "Z/EVES command line (ZEvesPath): " << tarn.ZEvesPath << "\n"
-            << "Wizard address (WizardUrl): " << tarn.WizardUrl << "\n";
+  std::cout << "Settings file: " << Printable(location.Resolve(addin::kSettingsFile).string()) << "\n"
+            << "Z/EVES command line (ZEvesPath): " << Printable(tarn.ZEvesPath) << "\n"
+            << "Wizard address (WizardUrl): " << Printable(tarn.WizardUrl) << "\n";
   return kSuccess;
 }
 
@@ -282,15 +284,40 @@ int Main(int argc, char** argv) {
     if (name == "typeset") return RunTypeset(options);
     return RunCommand(name, options);
   } catch (const UsageError& error) {
-    std::cerr << "tarn " << name << ": " << error.what() << "\n";
+    std::cerr << "tarn " << name << ": " << Printable(error.what()) << "\n";
     return kUsage;
   } catch (const modelfile::LoadError& error) {
-    std::cerr << error.what() << "\n";
+    // From its parts: what() would end at a NUL byte of the message.
+    std::cerr << Printable(error.File() + ":" + std::to_string(error.Line()) + ":" +
+                           std::to_string(error.Column()) + ": " + error.Message())
+              << "\n";
     return kErrorShown;
   } catch (const Error& error) {
-    std::cerr << error.Description() << "\n";
+    std::cerr << Printable(error.Description()) << "\n";
     return kErrorShown;
   }
+}
+
+// Main, with every failure that escapes it reported: whatever happens, the
+// exit code says it, and an output file is either whole or as it was.
+int MainReportingEveryFailure(int argc, char** argv) {
+  int code = kErrorShown;
+  try {
+    code = Main(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "tarn: error: out of memory: the model needs more memory than the system gives tarn\n";
+  } catch (const std::exception& failure) {
+    std::cerr << "tarn: error: unexpected failure: " << Printable(failure.what()) << "\n";
+  } catch (...) {
+    std::cerr << "tarn: error: unexpected failure\n";
+  }
+  // A document, a dump or a success text that did not reach standard output
+  // is a failure too.
+  if (const auto problem = FlushStandardOutput()) {
+    std::cerr << "tarn: error: cannot write to standard output: " << *problem << "\n";
+    if (code == kSuccess) code = kErrorShown;
+  }
+  return code;
 }
 
 }  // namespace
@@ -300,5 +327,7 @@ int main(int argc, char** argv) {
   // Past a file size limit, a write should fail with an error Tarn reports
   // and cleans up after, not end the process half way.
   std::signal(SIGXFSZ, SIG_IGN);
-  return tarn::cli::Main(argc, argv);
+  tarn::cli::KeepStandardStreamsOpen();
+  tarn::cli::CleanUpOnTerminationSignals();
+  return tarn::cli::MainReportingEveryFailure(argc, argv);
 }

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "cli/terminal.hpp"
 #include "common/read_file.hpp"
 #include "modelfile/model_format.hpp"
 #include "modelfile/native/native_reader.hpp"
@@ -34,7 +35,7 @@ LoadedModel LoadedModel::Load(const std::string& path, const LoadOptions& option
   struct stat status {};
   const bool regular = ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
   std::string bytes = regular ? Head(path) : ReadWholeFile(path);
-  const auto warn = [](const std::string& warning) { std::cerr << warning << "\n"; };
+  const auto warn = [](const std::string& warning) { std::cerr << Printable(warning) << "\n"; };
   const modelfile::ModelFormat format = modelfile::DetectModelFormat(bytes, path);
   if (!options.encoding.empty() && format != modelfile::ModelFormat::kXmi)
     throw UsageError("--encoding " + options.encoding + ": " + path +

@@ -33,6 +33,23 @@ bool IsYes(const std::string& answer) {
 
 }  // namespace
 
+std::string Printable(std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string shown;
+  shown.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && c != '\n' && c != '\t') || byte == 0x7f) {
+      shown += "\\x";
+      shown += kHex[byte >> 4];
+      shown += kHex[byte & 15];
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
 bool PromptsAllowed() {
   const char* forced = std::getenv("TARN_PROMPT");
   if (forced != nullptr && std::string(forced) == "1") return true;
@@ -63,7 +80,7 @@ std::optional<std::string> Terminal::ShowSave(const addin::SaveDialogSetup& setu
   return written_ = *name;
 }
 
-void Terminal::ShowMessage(const std::string& text) { err_ << AsLines(text) << std::flush; }
+void Terminal::ShowMessage(const std::string& text) { err_ << Printable(AsLines(text)) << std::flush; }
 
 void Terminal::ShowWarning(const std::string& text) { err_ << "tarn: warning: " << AsLines(text) << std::flush; }
 

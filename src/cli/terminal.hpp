@@ -8,6 +8,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "addin/seams.hpp"
 
@@ -22,6 +23,11 @@ struct TerminalAnswers {
 
 // Whether prompts may be shown: stdin is a terminal, or TARN_PROMPT=1.
 bool PromptsAllowed();
+
+// The text with its control bytes (a NUL, an escape, a DEL...) written as
+// \xHH, so that a message shows them instead of being cut or handing them to
+// the terminal. Line feeds and tabs stay.
+std::string Printable(std::string_view text);
 
 class Terminal final : public addin::SaveFileDialog, public addin::MessageBoxes, public addin::DialogWindows {
  public:

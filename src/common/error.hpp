@@ -13,6 +13,7 @@ namespace tarn {
 enum ErrorNumber : std::int32_t {
   kInvalidCall = 5,            // run-time: invalid procedure call or argument
   kOverflow = 6,               // run-time: a 16-bit count went past 32767
+  kOutOfMemory = 7,            // run-time: an allocation failed
   kSubscriptOutOfRange = 9,    // run-time: a 1-based position outside a collection
   kFileNotFound = 53,          // platform: a program or file that does not exist
   kPermissionDenied = 70,      // platform: no access
@@ -32,13 +33,15 @@ enum ErrorNumber : std::int32_t {
 class Error : public std::runtime_error {
  public:
   Error(std::int32_t number, const std::string& description)
-      : std::runtime_error(description), number_(number) {}
+      : std::runtime_error(description), number_(number), description_(description) {}
 
   std::int32_t Number() const { return number_; }
-  std::string Description() const { return what(); }
+  // The whole text, also past a NUL byte (where what() ends).
+  const std::string& Description() const { return description_; }
 
  private:
   std::int32_t number_;
+  std::string description_;
 };
 
 // The run-time overflow error, raised when a 16-bit count would pass 32767.
