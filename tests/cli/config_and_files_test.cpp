@@ -14,10 +14,10 @@ class ConfigTest : public TarnRun {
   std::filesystem::path Settings() const { return Path("settings") / "Tarn.ini"; }
 };
 
-TEST_F(ConfigTest, FlagsWriteBothKeysAndCreateTheFile) {
+TEST_F(ConfigTest, FlagsWriteTheirKeysAndCreateTheFile) {
   auto result = Run({"config", "--zeves-path", "/opt/zeves/bin/zeves -gui"});
   ASSERT_EQ(result.code, 0) << result.err;
-  EXPECT_EQ(Slurp(Settings()), "[Tarn]\r\nZEVESPATH=/opt/zeves/bin/zeves -gui\r\nWIZARDURL=\r\n");
+  EXPECT_EQ(Slurp(Settings()), "[Tarn]\r\nZEVESPATH=/opt/zeves/bin/zeves -gui\r\n");
 
   result = Run({"config", "--wizard-url", "http://localhost/wizard"});
   ASSERT_EQ(result.code, 0) << result.err;
@@ -41,7 +41,7 @@ TEST_F(ConfigTest, HandWrittenFileKeepsEverythingElse) {
   ASSERT_EQ(result.code, 0) << result.err;
   EXPECT_EQ(Slurp(Settings()),
             "; my settings\n[Other]\nzevespath=not this one\n\n[tARN]\nZEVESPATH=new zeves\nextra=kept\n"
-            "WIZARDURL=http://old/\n[Last]\nk=v\n");
+            "WizardURL=http://old/\n[Last]\nk=v\n");
 }
 
 TEST_F(ConfigTest, PromptsForEachValueThenOkOrCancel) {

@@ -9,13 +9,13 @@ namespace tarn::addin {
 FormDialog::FormDialog(SettingsLocation location) : location_(std::move(location)) {}
 
 void FormDialog::Load() {
-  Text1 = ReadINI(kSettingsSection, kZEvesPathKey, kSettingsFile);
-  Text2 = ReadINI(kSettingsSection, kWizardUrlKey, kSettingsFile);
+  loaded1_ = Text1 = ReadINI(kSettingsSection, kZEvesPathKey, kSettingsFile);
+  loaded2_ = Text2 = ReadINI(kSettingsSection, kWizardUrlKey, kSettingsFile);
 }
 
 void FormDialog::OKButton_Click() {
-  WriteINI(kSettingsSection, kZEvesPathKey, Text1, kSettingsFile);
-  WriteINI(kSettingsSection, kWizardUrlKey, Text2, kSettingsFile);
+  if (Text1 != loaded1_) WriteINI(kSettingsSection, kZEvesPathKey, Text1, kSettingsFile);
+  if (Text2 != loaded2_) WriteINI(kSettingsSection, kWizardUrlKey, Text2, kSettingsFile);
 }
 
 void FormDialog::CancelButton_Click() {}

@@ -4,6 +4,7 @@
 // commands use to ask for the output file.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,7 +30,9 @@ class FormDialog {
 
   // Fills both boxes from the settings file; a missing value gives "".
   void Load();
-  // Saves both boxes, changed or not, exactly as typed.
+  // Saves the boxes that differ from what Load read, exactly as typed (both
+  // when nothing was loaded). A value left as it was is not written back, so
+  // that it cannot undo a change another program made to the file meanwhile.
   void OKButton_Click();
   // Closes the dialog without saving anything.
   void CancelButton_Click();
@@ -41,6 +44,7 @@ class FormDialog {
 
  private:
   SettingsLocation location_;
+  std::optional<std::string> loaded1_, loaded2_;  // what Load put in Text1 and Text2
 };
 
 }  // namespace tarn::addin

@@ -22,6 +22,12 @@ struct ParsedLine {
   std::string_view value;
 };
 
+// A UTF-8 byte order mark, which editors may put before the first line.
+std::size_t ByteOrderMarkSize(std::string_view text) {
+  constexpr std::string_view kMark = "\xEF\xBB\xBF";
+  return text.substr(0, kMark.size()) == kMark ? kMark.size() : 0;
+}
+
 std::vector<Line> SplitIntoLines(std::string_view text) {
   std::vector<Line> lines;
   std::size_t start = 0;
@@ -133,7 +139,7 @@ bool EqualsIgnoringCase(std::string_view left, std::string_view right) {
 
 std::optional<std::string_view> FindIniValue(std::string_view text, std::string_view section,
                                              std::string_view key) {
-  const std::vector<Line> lines = SplitIntoLines(text);
+  const std::vector<Line> lines = SplitIntoLines(text.substr(ByteOrderMarkSize(text)));
   const std::optional<SectionSpan> span = FindSection(lines, section);
   if (!span) return std::nullopt;
   const std::optional<std::size_t> keyLine = FindKey(lines, *span, key);
@@ -143,6 +149,8 @@ std::optional<std::string_view> FindIniValue(std::string_view text, std::string_
 
 std::string SetIniValue(std::string_view text, std::string_view section, std::string_view key,
                         std::string_view value) {
+  const std::size_t mark = ByteOrderMarkSize(text);
+  if (mark > 0) return std::string(text.substr(0, mark)) + SetIniValue(text.substr(mark), section, key, value);
   std::vector<Line> lines = SplitIntoLines(text);
   const std::string_view ending = (!lines.empty() && !lines.front().ending.empty())
                                       ? lines.front().ending

@@ -11,7 +11,8 @@ namespace tarn::addin {
 // The value of the first line for `key` in the first section named `section`,
 // blanks around it removed; nothing when the section or the key is missing.
 // Section and key names are compared without regard to ASCII case and with
-// the blanks around them removed.
+// the blanks around them removed. A UTF-8 byte order mark at the start of the
+// text is not part of its first line.
 std::optional<std::string_view> FindIniValue(std::string_view text, std::string_view section,
                                              std::string_view key);
 
@@ -19,7 +20,7 @@ std::optional<std::string_view> FindIniValue(std::string_view text, std::string_
 // section becomes "key=value" and keeps its line ending; a missing key goes
 // after the section's last key line (or its header), a missing section goes
 // at the end. New lines end like the text's first line, CR LF when it has
-// none. Every other line is kept byte for byte.
+// none. Every other line is kept byte for byte, and so is a byte order mark.
 std::string SetIniValue(std::string_view text, std::string_view section, std::string_view key,
                         std::string_view value);
 

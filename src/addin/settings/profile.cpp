@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -46,6 +47,34 @@ ReadOutcome ReadWholeFile(const fs::path& path, std::string& bytes) {
   ::close(fd);
   return outcome;
 }
+
+// An advisory lock on a folder, held for the life of the object. The
+// folder, not the file: the file is replaced by a rename, and a lock on the
+// replaced file would not stop the next writer.
+class FolderLock {
+ public:
+  explicit FolderLock(const fs::path& folder)
+      : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (fd_ < 0) return;
+    int locked;
+    do locked = ::flock(fd_, LOCK_EX);
+    while (locked != 0 && errno == EINTR);
+    if (locked != 0) {
+      ::close(fd_);
+      fd_ = -1;
+    }
+  }
+  ~FolderLock() {
+    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+  bool Held() const { return fd_ >= 0; }
+
+ private:
+  int fd_;
+};
 
 // A settings file kept as a link (to a dotfiles folder, say) is written
 // through the link, so that the link stays a link.
@@ -102,14 +131,21 @@ fs::path DefaultSettingsFile() {
   return HomeFolder() / ".config" / "tarn" / kSettingsFileName;
 }
 
+std::optional<std::string> GetPrivateProfileValue(std::string_view section, std::string_view key,
+                                                  const fs::path& file) {
+  std::string bytes;
+  if (ReadWholeFile(file, bytes) != ReadOutcome::kRead) return std::nullopt;
+  const std::optional<std::string_view> value = FindIniValue(bytes, section, key);
+  if (!value) return std::nullopt;
+  return std::string(*value);
+}
+
 std::size_t GetPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue, char* buffer, std::size_t size,
                                     const fs::path& file) {
   if (size == 0) return 0;
-  std::string bytes;
-  std::optional<std::string_view> value;
-  if (ReadWholeFile(file, bytes) == ReadOutcome::kRead) value = FindIniValue(bytes, section, key);
-  const std::string_view found = value.value_or(defaultValue);
+  const std::optional<std::string> value = GetPrivateProfileValue(section, key, file);
+  const std::string_view found = value ? std::string_view(*value) : defaultValue;
   const std::size_t copied = std::min(found.size(), size - 1);
   std::copy_n(found.data(), copied, buffer);
   buffer[copied] = '\0';
@@ -120,20 +156,15 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const fs::path& file) {
   if (WouldReadBackDifferently(section, key, value)) return false;
   const fs::path target = WriteTarget(file);
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  std::error_code error;
+  fs::create_directories(folder, error);
+  if (error) return false;
+  const FolderLock lock(folder);
+  if (!lock.Held()) return false;
+  // Read under the lock: the file as the last writer left it.
   std::string bytes;
-  switch (ReadWholeFile(target, bytes)) {
-    case ReadOutcome::kUnreadable:
-      return false;
-    case ReadOutcome::kMissing:
-      if (target.has_parent_path()) {
-        std::error_code error;
-        fs::create_directories(target.parent_path(), error);
-        if (error) return false;
-      }
-      break;
-    case ReadOutcome::kRead:
-      break;
-  }
+  if (ReadWholeFile(target, bytes) == ReadOutcome::kUnreadable) return false;
   try {
     ReplaceFile(target.string(), SetIniValue(bytes, section, key, value));
   } catch (const Error&) {

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace tarn::addin {
@@ -39,13 +41,21 @@ std::size_t GetPrivateProfileString(std::string_view section, std::string_view k
                                     std::string_view defaultValue, char* buffer, std::size_t size,
                                     const std::filesystem::path& file);
 
+// The whole value that GetPrivateProfileString copies a part of; nothing
+// when the file, the section or the key does not exist.
+std::optional<std::string> GetPrivateProfileValue(std::string_view section, std::string_view key,
+                                                  const std::filesystem::path& file);
+
 // Sets `key` of `section` in `file` to `value`: the key's first line becomes
 // "key=value" as given here; a missing key is added at the end of its section
 // and a missing section at the end of the file; the file and its folder are
 // created when missing. Every other line stays byte for byte, and the file is
-// replaced atomically. Returns false when the file cannot be read or written,
-// or when the names or the value would not read back as written (a line break
-// anywhere, '=' in the key, ']' in the section).
+// replaced atomically. Writers take turns: each holds an advisory lock
+// (flock) on the file's folder while it reads the file, changes the key and
+// replaces the file, so that no two writes lose each other's change.
+// Returns false when the file cannot be read or written, or when the names
+// or the value would not read back as written (a line break anywhere, '='
+// in the key, ']' in the section).
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::filesystem::path& file);
 

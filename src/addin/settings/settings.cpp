@@ -6,7 +6,7 @@ namespace tarn::addin {
 namespace {
 
 // The size of the buffer that a value is read into, its ending NUL included.
-constexpr std::size_t kValueBufferSize = 750;
+constexpr std::size_t kValueBufferSize = kMaxValueLength + 1;
 
 std::string WithAsciiCase(std::string_view text, bool upper) {
   std::string out(text);
@@ -26,6 +26,11 @@ std::string ReadINI(const SettingsLocation& location, std::string_view strsectio
       GetPrivateProfileString(strsection, WithAsciiCase(strkey, false), "", buffer.data(),
                               buffer.size(), location.Resolve(strfullpath));
   return std::string(buffer.data(), copied);
+}
+
+std::optional<std::string> ReadWholeINIValue(const SettingsLocation& location, std::string_view strsection,
+                                             std::string_view strkey, std::string_view strfullpath) {
+  return GetPrivateProfileValue(strsection, WithAsciiCase(strkey, false), location.Resolve(strfullpath));
 }
 
 void WriteINI(const SettingsLocation& location, std::string_view strsection,

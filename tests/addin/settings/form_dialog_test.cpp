@@ -39,16 +39,19 @@ TEST_F(Dialog, WithoutAFileLoadsEmptyAndOkCreatesItWithBothKeys) {
   EXPECT_EQ(reopened.Text2, "http://wizard/");
 }
 
-TEST_F(Dialog, OkWritesBothKeysEvenUnchangedAndEmpty) {
+TEST_F(Dialog, OkWritesOnlyWhatChangedSoOtherChangesToTheFileStay) {
   std::filesystem::create_directories(File().parent_path());
   Spit(File(), "[Tarn]\nZEvesPath=zeves\n");
   FormDialog dialog = NewDialog();
   dialog.Load();
   EXPECT_EQ(dialog.Text1, "zeves");
   dialog.OKButton_Click();
-  EXPECT_EQ(Slurp(File()), "[Tarn]\nZEVESPATH=zeves\nWIZARDURL=\n");
-  dialog.Load();
-  EXPECT_EQ(dialog.Text2, "");
+  EXPECT_EQ(Slurp(File()), "[Tarn]\nZEvesPath=zeves\n");
+
+  Spit(File(), "[Tarn]\nZEvesPath=changed meanwhile\n");
+  dialog.Text2 = "http://wizard/";
+  dialog.OKButton_Click();
+  EXPECT_EQ(Slurp(File()), "[Tarn]\nZEvesPath=changed meanwhile\nWIZARDURL=http://wizard/\n");
 }
 
 TEST_F(Dialog, CancelWritesNothing) {
