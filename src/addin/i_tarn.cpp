@@ -119,9 +119,21 @@ std::string ITarn::GetFileName() {
   return *path;
 }
 
+void ITarn::CheckStartSetting(std::string_view key, const std::string& value) {
+  const auto refuse = [&](const std::string& problem) {
+    throw Error(kInvalidCall, "The setting " + std::string(key) + " " + problem + "; nothing was started.");
+  };
+  const auto whole = addin::ReadWholeINIValue(platform_.settings, kSettingsSection, key, kSettingsFile);
+  if (whole && whole->size() > kMaxValueLength)
+    refuse("is longer than the " + std::to_string(kMaxValueLength) +
+           " characters that the settings file can return, so it would run cut");
+  if (value.find('\0') != std::string::npos) refuse("holds a NUL byte, which would cut it");
+}
+
 void ITarn::RunZEves() {
   OpenIni();
   if (!platform_.messages.AskYesNo(kZEvesQuestion)) return;
+  CheckStartSetting(kZEvesPathKey, ZEvesPath);
   const auto words = SplitCommandLine(ZEvesPath);
   if (words.empty()) throw Error(kInvalidCall, "No Z/EVES command line is configured.");
   if (platform_.programs.Start(words, WindowState::kMaximizedWithFocus) == 0)
@@ -132,6 +144,12 @@ void ITarn::RunTypeChecker() {
   OpenIni();
   if (!platform_.messages.AskYesNo(kTypeCheckerQuestion)) return;
   if (WizardUrl.empty()) throw Error(kInvalidCall, "No Wizard address is configured.");
+  CheckStartSetting(kWizardUrlKey, WizardUrl);
+  // The opener (xdg-open) takes no "--" that would end its options, so an
+  // address that looks like one is refused instead.
+  if (WizardUrl.front() == '-')
+    throw Error(kInvalidCall, "The setting WizardUrl begins with '-', which the opener would take as an "
+                              "option; nothing was started.");
   // The address is one argument of the opener, whatever characters it holds.
   if (platform_.programs.Start({platform_.opener, WizardUrl}, WindowState::kHidden) == 0)
     throw Error(kTypeCheckerNotStarted, "The type checker did not start.");

@@ -58,6 +58,10 @@ class ITarn {
   std::string GetFileName();
   void RunZEves();
   void RunTypeChecker();
+  // Raises an error naming the setting when its value would not start what
+  // it says: longer than ReadINI returns (it would run cut), or holding a NUL
+  // byte (which would end it early).
+  void CheckStartSetting(std::string_view key, const std::string& value);
   // Runs a working command's body; any error ends it with at most one message.
   Outcome Guarded(Command command, const std::function<void()>& body);
   // Shows the command's message for the error, if any, and says how it ended.
