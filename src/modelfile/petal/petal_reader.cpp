@@ -1,8 +1,13 @@
 #include "modelfile/petal/petal_reader.hpp"
 
+#include <sys/stat.h>
+
 #include <cstring>
+#include <map>
 #include <memory>
+#include <optional>
 #include <set>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -150,6 +155,21 @@ struct Missing {
   std::string file_name;
 };
 
+// A file on disk whatever the spelling of its path: its device and inode.
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  bool operator<(const FileIdentity& other) const {
+    return std::tie(device, inode) < std::tie(other.device, other.inode);
+  }
+};
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+  return FileIdentity{status.st_dev, status.st_ino};
+}
+
 class Loader {
  public:
   Loader(const std::string& path, const PetalOptions& options,
@@ -160,6 +180,8 @@ class Loader {
     result_.app = std::make_unique<host::MemoryApplication>();
     model_ = &result_.app->model;
     const SourceFile& main = Add(model_path_, std::move(main_bytes));
+    const std::optional<FileIdentity> main_identity = IdentityOf(model_path_);
+    if (main_identity) parsed_.emplace(*main_identity, &main);
     DetectEncoding(main);
     const Node& body = main.tree.at(main.tree.body);
     const std::string_view kind = main.tree.Raw(body);
@@ -171,6 +193,8 @@ class Loader {
       ReadDefaults(main.tree, body);
     } else if (kind == "Class_Category") {
       root = &body;
+      // A unit opened as the model is loaded already, should it name itself.
+      if (main_identity) loaded_units_.emplace(*main_identity, main.tree.PropertyText(body, "quid"));
     } else {
       Located{&main, &body}.Fail("expected a Design or a Class_Category, not " + std::string(kind));
     }
@@ -189,7 +213,17 @@ class Loader {
   }
 
  private:
-  const SourceFile& Open(const std::string& path) { return Add(path, ReadWholeFile(path)); }
+  // The file at `path`, read and parsed once whatever the spelling of the
+  // path that leads to it.
+  const SourceFile& Open(const std::string& path, const std::optional<FileIdentity>& identity) {
+    if (identity) {
+      const auto parsed = parsed_.find(*identity);
+      if (parsed != parsed_.end()) return *parsed->second;
+    }
+    const SourceFile& file = Add(path, ReadWholeFile(path));
+    if (identity) parsed_.emplace(*identity, &file);
+    return file;
+  }
 
   const SourceFile& Add(const std::string& path, std::string bytes) {
     SourceFile& file = files_.emplace_back();
@@ -293,16 +327,20 @@ class Loader {
     const std::string file_name = tree.PropertyText(*stub.node, "file_name");
     const std::string quid = tree.PropertyText(*stub.node, "quid");
     const petal::UnitLocation location =
-        petal::LocateUnit(file_name, stub.file->path, model_path_, options_.pathMap);
+        petal::LocateUnit(file_name, stub.file->path, model_path_, options_.pathMap, folders_);
     std::string problem;
+    std::optional<FileIdentity> identity;
+    if (!location.found.empty()) identity = IdentityOf(location.found);
     if (location.found.empty()) {
       problem = "not found; looked for";
       for (std::size_t i = 0; i < location.looked.size(); ++i)
         problem += (i ? ", " : " ") + location.looked[i];
-    } else if (!loaded_units_.insert(quid + "\n" + location.found).second) {
+    } else if (identity && !loaded_units_.emplace(*identity, quid).second) {
+      // However its path is spelled ($CURDIR\..\pkg\a.cat, .\a.cat), a unit
+      // is loaded once: units that name each other cannot load forever.
       problem = "is already loaded from " + location.found;
     } else {
-      const SourceFile& unit = Open(location.found);
+      const SourceFile& unit = Open(location.found, identity);
       const Node& body = unit.tree.at(unit.tree.body);
       if (unit.tree.Raw(body) != "Class_Category")
         problem = location.found + " holds no package";
@@ -316,6 +354,7 @@ class Loader {
           problem + "; the package is not loaded");
     result_.missingUnits.push_back({qualified, file_name});
     missing_.push_back({qualified, file_name});
+    missing_by_prefix_.emplace(qualified, missing_.size() - 1);
     return {};
   }
 
@@ -351,12 +390,16 @@ class Loader {
     if (logical) logical_associations_.push_back(std::move(item));
   }
 
+  // The missing unit whose package holds the element of that canonical
+  // qualified name: the shortest prefix that ends before a "::" and names
+  // a missing package.
   const Missing* MissingUnitOf(const std::string& qualified) const {
-    for (const Missing& unit : missing_)
-      if (qualified.size() > unit.prefix.size() + 2 &&
-          qualified.compare(0, unit.prefix.size(), unit.prefix) == 0 &&
-          qualified.compare(unit.prefix.size(), 2, "::") == 0)
-        return &unit;
+    if (missing_.empty()) return nullptr;
+    for (std::size_t i = 0; i + 2 < qualified.size(); ++i) {
+      if (qualified.compare(i, 2, "::") != 0) continue;
+      const auto found = missing_by_prefix_.find(qualified.substr(0, i));
+      if (found != missing_by_prefix_.end()) return &missing_[found->second];
+    }
     return nullptr;
   }
 
@@ -573,7 +616,10 @@ class Loader {
   std::vector<Registered> logical_associations_;
   std::vector<Diagram> diagrams_;
   std::vector<Missing> missing_;
-  std::set<std::string> loaded_units_;
+  std::unordered_map<std::string, std::size_t> missing_by_prefix_;  // first of each prefix in missing_
+  std::set<std::pair<FileIdentity, std::string>> loaded_units_;      // unit files and their quids
+  std::map<FileIdentity, const SourceFile*> parsed_;
+  petal::FolderListing folders_;
   std::unordered_map<const Node*, host::MemoryClass*> converted_;
   std::unordered_map<const Node*, host::MemoryAssociation*> converted_associations_;
   std::unordered_map<std::string, host::MemoryClass*> stand_ins_;

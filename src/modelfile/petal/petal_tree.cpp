@@ -465,13 +465,15 @@ bool Tree::IsTrue(const Node& object, std::string_view key) const {
 }
 
 std::pair<int, int> Tree::LineAndColumn(std::uint32_t offset) const {
-  const std::string_view before = bytes.substr(0, std::min<std::size_t>(offset, bytes.size()));
-  const std::size_t line =
-      1 + static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
-  const std::size_t last_break = before.rfind('\n');
-  const std::size_t column =
-      before.size() - (last_break == std::string_view::npos ? 0 : last_break + 1) + 1;
-  return {static_cast<int>(line), static_cast<int>(column)};
+  if (line_starts.empty()) {
+    line_starts.push_back(0);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+      if (bytes[i] == '\n') line_starts.push_back(static_cast<std::uint32_t>(i + 1));
+  }
+  const std::uint32_t at = static_cast<std::uint32_t>(std::min<std::size_t>(offset, bytes.size()));
+  const auto next = std::upper_bound(line_starts.begin(), line_starts.end(), at);
+  const auto line = static_cast<std::size_t>(next - line_starts.begin());
+  return {static_cast<int>(line), static_cast<int>(at - line_starts[line - 1] + 1)};
 }
 
 Tree Parse(std::string_view file, std::string_view bytes) { return Parser(file, bytes).Run(); }

@@ -79,6 +79,10 @@ struct Tree {
   bool IsTrue(const Node& object, std::string_view key) const;
   // The line and the column (in bytes), both from 1, of a byte offset.
   std::pair<int, int> LineAndColumn(std::uint32_t offset) const;
+
+  // Where each line starts, made by the first LineAndColumn: a file with
+  // many warnings is not counted through again for each.
+  mutable std::vector<std::uint32_t> line_starts;
 };
 
 // Parses a whole petal file; throws LoadError "FILE:LINE:COLUMN: message" on

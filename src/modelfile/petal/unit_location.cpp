@@ -18,6 +18,12 @@ bool SameWithoutCase(std::string_view a, std::string_view b) {
          });
 }
 
+std::string Lower(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return text;
+}
+
 bool IsFile(const fs::path& path) {
   std::error_code error;
   return fs::is_regular_file(path, error);
@@ -25,7 +31,7 @@ bool IsFile(const fs::path& path) {
 
 // The existing file that `path` names when every component is compared
 // without regard to case; "" when there is none.
-std::string MatchWithoutCase(const std::string& path) {
+std::string MatchWithoutCase(const std::string& path, FolderListing& folders) {
   if (IsFile(path)) return path;
   const fs::path wanted(path);
   fs::path current = wanted.has_root_path() ? wanted.root_path() : fs::path(".");
@@ -39,15 +45,9 @@ std::string MatchWithoutCase(const std::string& path) {
       current /= part;
       continue;
     }
-    bool matched = false;
-    for (fs::directory_iterator it(current, error), end; !error && it != end; it.increment(error)) {
-      if (SameWithoutCase(it->path().filename().string(), part.string())) {
-        current = it->path();
-        matched = true;
-        break;
-      }
-    }
-    if (!matched) return {};
+    const std::string matched = folders.Find(current.string(), part.string());
+    if (matched.empty()) return {};
+    current = matched;
   }
   return IsFile(current) ? current.string() : std::string();
 }
@@ -59,9 +59,20 @@ std::string FolderOf(const std::string& file) {
 
 }  // namespace
 
+std::string FolderListing::Find(const std::string& folder, const std::string& name) {
+  auto [listed, added] = folders_.try_emplace(folder);
+  if (added) {
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+      listed->second.try_emplace(Lower(it->path().filename().string()), it->path().string());
+  }
+  const auto found = listed->second.find(Lower(name));
+  return found == listed->second.end() ? std::string() : found->second;
+}
+
 UnitLocation LocateUnit(std::string_view file_name, const std::string& referencing_file,
                         const std::string& model_file,
-                        const std::map<std::string, std::string>& path_map) {
+                        const std::map<std::string, std::string>& path_map, FolderListing& folders) {
   std::string name(file_name);
   std::replace(name.begin(), name.end(), '\\', '/');
   const std::string base = name.substr(name.rfind('/') + 1);
@@ -107,7 +118,7 @@ UnitLocation LocateUnit(std::string_view file_name, const std::string& referenci
         location.looked.end())
       continue;
     location.looked.push_back(candidate);
-    location.found = MatchWithoutCase(candidate);
+    location.found = MatchWithoutCase(candidate, folders);
     if (!location.found.empty()) break;
   }
   return location;
