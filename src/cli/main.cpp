@@ -84,6 +84,20 @@ int ExitCodeOf(addin::Outcome outcome) {
   return kErrorShown;
 }
 
+// No class can inherit from itself; the Object-Z document would say it does
+// ("inherit A" inside class A).
+void WarnOfSuperclassCycles(const LoadedModel& model) {
+  for (const auto& cycle : model.SuperclassCycles()) {
+    if (cycle.size() == 2) {
+      std::cerr << "tarn: warning: class " << Printable(cycle.front()) << " is its own superclass\n";
+      continue;
+    }
+    std::string path;
+    for (const auto& name : cycle) path += (path.empty() ? "" : " -> ") + name;
+    std::cerr << "tarn: warning: superclass cycle: " << Printable(path) << "\n";
+  }
+}
+
 // Runs one of the working commands on the loaded model.
 int RunCommand(const std::string& command, Options options) {
   if (options.run) options.answers.run = true;
@@ -95,6 +109,7 @@ int RunCommand(const std::string& command, Options options) {
   auto model = LoadedModel::Load(options.model, ToLoadOptions(options));
   if (!options.select.empty()) model.Select(options.select);
   if (!options.diagram.empty()) model.ChooseDiagram(options.diagram);
+  if (command == "objectz") WarnOfSuperclassCycles(model);
 
   Terminal terminal(options.answers, prompts, std::cin, std::cout, std::cerr);
   PosixProgramStarter starter;
@@ -143,6 +158,7 @@ int RunAbout(const Options& options) {
 
 int RunDump(const Options& options) {
   const auto model = LoadedModel::Load(options.model, ToLoadOptions(options));
+  WarnOfSuperclassCycles(model);
   std::cout << modelfile::WriteNativeModel(model.Model());
   return kSuccess;
 }

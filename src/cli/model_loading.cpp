@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iostream>
+#include <unordered_map>
 
 #include "cli/terminal.hpp"
 #include "common/read_file.hpp"
@@ -71,6 +72,46 @@ LoadedModel LoadedModel::Load(const std::string& path, const LoadOptions& option
       break;
   }
   return loaded;
+}
+
+std::vector<std::vector<std::string>> LoadedModel::SuperclassCycles() const {
+  const auto& model = app_->model;
+  enum class State { kNew, kOnPath, kDone };
+  std::unordered_map<const host::MemoryClass*, State> state;
+  std::vector<std::vector<std::string>> cycles;
+  // Depth first without recursion, so that a long chain of generalisations
+  // cannot exhaust the stack; each edge back onto the path closes a cycle.
+  struct Step {
+    const host::MemoryClass* cls;
+    std::size_t next = 0;  // the superclass to follow next
+  };
+  for (const auto& start : model.classes) {
+    if (state[&start] != State::kNew) continue;
+    std::vector<Step> path{{&start}};
+    state[&start] = State::kOnPath;
+    while (!path.empty()) {
+      Step& step = path.back();
+      if (step.next == step.cls->superclasses.size()) {
+        state[step.cls] = State::kDone;
+        path.pop_back();
+        continue;
+      }
+      const host::MemoryClass* super = step.cls->superclasses[step.next++];
+      State& seen = state[super];
+      if (seen == State::kNew) {
+        seen = State::kOnPath;
+        path.push_back({super});
+      } else if (seen == State::kOnPath) {
+        auto& cycle = cycles.emplace_back();
+        auto from = path.end();
+        while ((from - 1)->cls != super) --from;
+        for (auto it = from - 1; it != path.end(); ++it)
+          cycle.push_back(modelfile::text::ToUtf8OrUnchanged(it->cls->name, model.encoding));
+        cycle.push_back(cycle.front());
+      }
+    }
+  }
+  return cycles;
 }
 
 void LoadedModel::Select(const std::vector<std::string>& words) {

@@ -37,6 +37,11 @@ class LoadedModel {
   const host::MemoryApplication& App() const { return *app_; }
   const host::MemoryModel& Model() const { return app_->model; }
 
+  // The superclass cycles of the model, each as the class names along it
+  // (UTF-8), the first name repeated at the end: {"A", "A"} for a class that
+  // is its own superclass, {"A", "B", "A"} for two that specialise each other.
+  std::vector<std::vector<std::string>> SuperclassCycles() const;
+
   // Replaces the selection by the items the words name. Throws UsageError.
   void Select(const std::vector<std::string>& words);
 
