@@ -22,7 +22,8 @@ extern char** environ;
 namespace tarn::testing {
 
 struct Result {
-  int code = -1;
+  int code = -1;    // the exit code; -1 when a signal ended the program
+  int signal = 0;   // the signal that ended it
   std::string out;
   std::string err;
 };
@@ -63,14 +64,21 @@ class TarnRun : public ::testing::Test {
     return Spawn(argv, input);
   }
 
-  // Runs tarn under a resource limit of prlimit (e.g. "--fsize=65536").
-  Result RunLimited(const std::string& limit, const std::vector<std::string>& args) {
-    std::vector<std::string> argv{"/usr/bin/prlimit", limit, TARN_BINARY};
+  // Runs tarn (or another build of it) under a resource limit of prlimit
+  // (e.g. "--fsize=65536").
+  Result RunLimited(const std::string& limit, const std::vector<std::string>& args,
+                    const std::string& binary = TARN_BINARY) {
+    std::vector<std::string> argv{"/usr/bin/prlimit", limit, binary};
     argv.insert(argv.end(), args.begin(), args.end());
     return Spawn(argv, "");
   }
 
   Result Spawn(std::vector<std::string> argv, const std::string& input) {
+    return Finish(Start(std::move(argv), input));
+  }
+
+  // Starts the program without waiting for it; 0 when it could not start.
+  pid_t Start(std::vector<std::string> argv, const std::string& input) {
     Write(".stdin", input);
     std::vector<char*> cargv;
     for (auto& arg : argv) cargv.push_back(arg.data());
@@ -92,7 +100,12 @@ class TarnRun : public ::testing::Test {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, Path(".stdin").c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, Path(".stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (stdout_.empty())
+      posix_spawn_file_actions_addopen(&actions, 1, Path(".stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    else if (stdout_ == "closed")
+      posix_spawn_file_actions_addclose(&actions, 1);
+    else
+      posix_spawn_file_actions_addopen(&actions, 1, stdout_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, Path(".stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const auto cwd = std::filesystem::current_path();
     std::filesystem::current_path(dir_);
@@ -100,12 +113,18 @@ class TarnRun : public ::testing::Test {
     const int spawned = posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, cargv.data(), cenv.data());
     std::filesystem::current_path(cwd);
     posix_spawn_file_actions_destroy(&actions);
+    return spawned == 0 ? pid : 0;
+  }
+
+  // Waits for a program that Start started and collects what it left.
+  Result Finish(pid_t pid) {
     Result result;
-    if (spawned != 0) return result;
+    if (pid == 0) return result;
     int status = 0;
     ::waitpid(pid, &status, 0);
     result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = Slurp(Path(".stdout"));
+    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    if (stdout_.empty()) result.out = Slurp(Path(".stdout"));
     result.err = Slurp(Path(".stderr"));
     return result;
   }
@@ -123,6 +142,9 @@ class TarnRun : public ::testing::Test {
 
   std::filesystem::path dir_;
   std::map<std::string, std::string> env_;
+  // Standard output of the runs: "" captures it in Result::out, "closed"
+  // starts the program without one, any other text is a path to open.
+  std::string stdout_;
 };
 
 }  // namespace tarn::testing
