@@ -1,6 +1,11 @@
 // tarn config and about, and what happens to files on disk.
+#include <fcntl.h>
 #include <gmock/gmock.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+
+#include <chrono>
+#include <thread>
 
 #include "cli/run_tarn.hpp"
 
@@ -102,6 +107,114 @@ TEST_F(ConfigTest, ValueThatDoesNotStickIsAnError) {
   result = Run({"config", "--zeves-path", "zeves"});
   EXPECT_EQ(result.code, 1);
   EXPECT_THAT(result.err, HasSubstr("could not be written"));
+}
+
+}  // namespace
+}  // namespace tarn::testing
+
+namespace tarn::testing {
+namespace {
+
+// Writers of the settings file change only their own key, one at a time,
+// each reading the file as the last one left it; a byte order mark neither
+// hides the first section nor goes away.
+TEST_F(ConfigTest, WritersChangeOnlyTheirKeyOneAtATimeAndReadPastAByteOrderMark) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const struct {
+    std::string before;
+    std::vector<std::string> args;
+    std::string after;
+    std::string shown;
+  } cases[] = {
+      {bom + "[Tarn]\r\nZEvesPath=z\r\n", {"--wizard-url", "w"}, bom + "[Tarn]\r\nZEvesPath=z\r\nWIZARDURL=w\r\n",
+       "(ZEvesPath): z\n"},
+      {bom + "[Tarn]\nZEvesPath=z\n", {}, bom + "[Tarn]\nZEvesPath=z\n", "(ZEvesPath): z\n"},
+      {"[tarn]\nzevespath = z\nwizardurl = w\n", {"--zeves-path", "z", "--wizard-url", "w2"},
+       "[tarn]\nzevespath = z\nWIZARDURL=w2\n", "(WizardUrl): w2\n"},
+  };
+  std::filesystem::create_directories(Settings().parent_path());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.before);
+    std::ofstream(Settings(), std::ios::binary) << c.before;
+    std::vector<std::string> args{"config"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const auto result = Run(args);
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_THAT(result.out, HasSubstr(c.shown));
+    EXPECT_EQ(Slurp(Settings()), c.after);
+  }
+
+  // While another writer holds the folder's lock, tarn waits; then it reads
+  // the file that writer left and adds its own key to it.
+  std::ofstream(Settings(), std::ios::binary) << "[Tarn]\nZEvesPath=z\n";
+  const int folder = ::open(Settings().parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_EQ(::flock(folder, LOCK_EX), 0);
+  const pid_t pid = Start({TARN_BINARY, "config", "--wizard-url", "w"}, "");
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  int status = 0;
+  EXPECT_EQ(::waitpid(pid, &status, WNOHANG), 0) << "tarn did not wait for the lock";
+  EXPECT_EQ(Slurp(Settings()), "[Tarn]\nZEvesPath=z\n");
+  std::ofstream(Settings(), std::ios::binary) << "[Tarn]\nZEvesPath=changed meanwhile\n";
+  ::close(folder);
+  const auto result = Finish(pid);
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_EQ(Slurp(Settings()), "[Tarn]\nZEvesPath=changed meanwhile\nWIZARDURL=w\n");
+}
+
+// A replaced document keeps its owner, group and mode; when it cannot be
+// replaced because its folder is read-only, the message says so.
+TEST_F(OutputFileTest, ReplacedFileKeepsOwnerGroupAndModeAndAReadOnlyFolderIsNamed) {
+  const bool root = ::geteuid() == 0;
+  const auto model = Write("model.yaml", Slurp(Example("register.yaml")));
+  const std::string golden = Slurp(std::string(TARN_GOLDEN_DIR) + "/zeves/reg_property_check.zed");
+  constexpr uid_t kNobody = 65534;
+  const struct {
+    const char* file;
+    uid_t owner;   // set when running as root
+    gid_t group;
+    mode_t mode;
+  } cases[] = {
+      {"mine.zed", ::geteuid(), ::getegid(), 0600},
+      {"theirs.zed", kNobody, kNobody, 0664},
+      {"shared.zed", ::geteuid(), kNobody, 0640},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    if (!root && c.owner != ::geteuid()) continue;  // only root may give a file away
+    const auto path = Write(c.file, "previous");
+    if (root) {
+      ASSERT_EQ(::chown(path.c_str(), c.owner, c.group), 0);
+    }
+    ::chmod(path.c_str(), c.mode);
+    EXPECT_EQ(Run({"property-check", model, "-o", c.file, "--no-run"}).code, 0);
+    EXPECT_EQ(Slurp(Path(c.file)), golden);
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, c.mode);
+    if (root) {
+      EXPECT_EQ(status.st_uid, c.owner);
+      EXPECT_EQ(status.st_gid, c.group);
+    }
+  }
+
+  // A writable file in a read-only folder. Root may write any folder, so as
+  // root the program runs as the user nobody, who owns the file.
+  std::filesystem::create_directories(Path("ro"));
+  const auto locked = Write("ro/out.zed", "previous");
+  std::vector<std::string> argv{TARN_BINARY, "property-check", model, "-o", "ro/out.zed", "--no-run"};
+  if (root) {
+    ASSERT_EQ(::chown(Path("ro").c_str(), kNobody, kNobody), 0);
+    ASSERT_EQ(::chown(locked.c_str(), kNobody, kNobody), 0);
+    argv.insert(argv.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+  }
+  ::chmod(Path("ro").c_str(), 0555);
+  const auto result = Spawn(argv, "");
+  ::chmod(Path("ro").c_str(), 0755);
+  EXPECT_EQ(result.code, 1);
+  EXPECT_EQ(result.err,
+            "Cannot write ro/out.zed: the folder ro is read-only, and the file is replaced through a new file "
+            "written beside it: Permission denied\n");
+  EXPECT_EQ(Slurp(Path("ro/out.zed")), "previous");
 }
 
 }  // namespace

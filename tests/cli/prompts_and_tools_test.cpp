@@ -94,3 +94,54 @@ TEST_F(PromptsAndToolsTest, WizardAddressIsOneArgumentNeverAShellCommand) {
 
 }  // namespace
 }  // namespace tarn::testing
+
+namespace tarn::testing {
+namespace {
+
+// A setting that would not start what it says is refused, naming it, and
+// nothing starts: a value longer than the 749 characters the settings can
+// return (it would run cut), a NUL byte (it would cut the value), an address
+// beginning with '-' (the opener would take it as an option).
+TEST_F(PromptsAndToolsTest, SettingsThatWouldNotStartWhatTheySayAreRefused) {
+  const auto zeves = Recorder("zeves", "started.args");
+  env_["TARN_OPENER"] = zeves;
+  const std::string longArgument(800, 'a');
+  const struct {
+    std::string settings;
+    const char* command;
+    std::string message;  // "" for a setting that starts the recorder
+  } cases[] = {
+      {"ZEvesPath=" + zeves + " " + longArgument, "property-check",
+       "The setting ZEvesPath is longer than the 749 characters that the settings file can return, so it "
+       "would run cut; nothing was started.\n"},
+      {"ZEvesPath=" + zeves + std::string(1, '\0') + " --evil", "property-check",
+       "The setting ZEvesPath holds a NUL byte, which would cut it; nothing was started.\n"},
+      {"WizardUrl=http://wizard/" + longArgument, "objectz", "The setting WizardUrl is longer than the 749"},
+      {"WizardUrl=--help", "objectz",
+       "The setting WizardUrl begins with '-', which the opener would take as an option; nothing was "
+       "started.\n"},
+      {"ZEvesPath=" + zeves + " ok", "property-check", ""},
+      {"WizardUrl=http://wizard/", "objectz", ""},
+  };
+  std::filesystem::create_directories(Path("settings"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.settings.substr(0, 40));
+    std::filesystem::remove(Path("started.args"));
+    Write("settings/Tarn.ini", "[Tarn]\n" + c.settings + "\n");
+    const auto model = Example(std::string(c.command) == "objectz" ? "bank.yaml" : "register.yaml");
+    const auto result = Run({c.command, model, "-o", "doc.out", "--run"});
+    EXPECT_TRUE(std::filesystem::exists(Path("doc.out")));
+    if (c.message.empty()) {
+      EXPECT_EQ(result.code, 0) << result.err;
+      EXPECT_NE(AwaitRecord("started.args"), "");
+      continue;
+    }
+    EXPECT_EQ(result.code, 1);
+    EXPECT_THAT(result.err, HasSubstr(c.message));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(std::filesystem::exists(Path("started.args")));
+  }
+}
+
+}  // namespace
+}  // namespace tarn::testing
