@@ -142,3 +142,98 @@ TEST_F(PetalCommandsTest, DiagramOfAPackageByItsQualifiedName) {
 
 }  // namespace
 }  // namespace tarn::testing
+
+namespace tarn::testing {
+namespace {
+
+const char* const kPetalHeader = "\n(object Petal\n    version    \t50\n    charSet    \t0)\n\n";
+
+// A package kept in a unit file of its own, holding one class and stubs for
+// other units; each stub is {file name as Rose writes it, quid}.
+std::string UnitFile(const std::string& name, const std::string& quid,
+                     const std::vector<std::pair<std::string, std::string>>& stubs) {
+  std::string text = std::string(kPetalHeader) + "(object Class_Category \"" + name + "\"\n    quid \"" + quid +
+                     "\"\n    logical_models (list unit_reference_list\n\t(object Class \"Class_" + name +
+                     "\" quid \"C" + quid + "\")\n";
+  int n = 0;
+  for (const auto& [file, unit] : stubs)
+    text += "\t(object Class_Category \"" + name + "_stub" + std::to_string(++n) +
+            "\" is_unit TRUE is_loaded FALSE\n\t    file_name \"" + file + "\" quid \"" + unit + "\")\n";
+  return text + "))\n";
+}
+
+std::size_t Count(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+// Units that reach each other through paths spelled in different ways are
+// loaded once each, whatever the spelling: they used to load again and
+// again, or twice as often at every level, until memory ran out.
+TEST_F(PetalCommandsTest, UnitsThatReachEachOtherLoadOnceEach) {
+  const struct {
+    const char* name;
+    std::map<std::string, std::string> files;  // name -> text; the first is the model
+    std::size_t classes;                       // classes of the dump, each once
+    std::size_t alreadyLoaded;                 // warnings "is already loaded"
+  } cases[] = {
+      {"a ring through $CURDIR\\..",
+       {{"pkg/a.cat", UnitFile("a", "U1", {{"$CURDIR\\\\..\\\\pkg\\\\b.cat", "U2"}})},
+        {"pkg/b.cat", UnitFile("b", "U2", {{"$CURDIR\\\\..\\\\pkg\\\\a.cat", "U1"}})}},
+       2, 1},
+      {"a unit that names itself",
+       {{"dir/a.cat", UnitFile("a", "U1", {{".\\\\a.cat", "U1"}, {"..\\\\dir\\\\a.cat", "U1"}})}}, 1, 2},
+      {"two spellings at every level",
+       {{"a.cat", UnitFile("a", "U1", {{"$CURDIR\\\\b.cat", "U2"}, {".\\\\b.cat", "U2"}})},
+        {"b.cat", UnitFile("b", "U2", {{"$CURDIR\\\\.\\\\a.cat", "U1"}, {"A.CAT", "U1"}})}},
+       2, 3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    for (const auto& [name, text] : c.files) {
+      std::filesystem::create_directories(Path(name).parent_path());
+      Write(name, text);
+    }
+    // A CPU limit turns a load that never ends into a failure.
+    const auto result = RunLimited("--cpu=60", {"dump", c.files.begin()->first});
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(Count(result.out, "    name: \"Class_"), c.classes) << result.out.substr(0, 2000);
+    EXPECT_EQ(Count(result.err, "is already loaded from"), c.alreadyLoaded) << result.err;
+  }
+}
+
+// Many missing units and many unit names whose case differs from the files:
+// every warning has its own line and column, and every unit is found. Each
+// warning used to count lines from the start of the file, and each name to
+// list the whole folder again (see bench/unit_lookup_bench.cpp).
+TEST_F(PetalCommandsTest, ManyMissingUnitsAndUnitNamesOfAnotherCase) {
+  constexpr int kUnits = 2000;
+  std::filesystem::create_directories(Path("units"));
+  for (int i = 0; i < 4 * kUnits; ++i) Write("units/other" + std::to_string(i) + ".cat", "");
+  std::vector<std::pair<std::string, std::string>> stubs;
+  for (int i = 0; i < kUnits; ++i) {
+    const auto n = std::to_string(i);
+    Write("units/Found" + n + ".cat", UnitFile("f" + n, "F" + n, {}));
+    stubs.push_back({"$CURDIR\\\\UNITS\\\\fOUND" + n + ".CAT", "F" + n});
+    stubs.push_back({"$CURDIR\\\\missing" + n + ".cat", "M" + n});
+  }
+  const auto result = Run({"dump", Write("model.cat", UnitFile("m", "U0", stubs))});
+  ASSERT_EQ(result.code, 0) << result.err;
+  EXPECT_EQ(Count(result.out, "  - id: \"CF"), static_cast<std::size_t>(kUnits));
+  // The stub of missing unit i is on line 12 + 4 * i of the model file, its
+  // kind word in column 10.
+  std::istringstream warnings(result.err);
+  std::string line;
+  for (int i = 0; i < kUnits; ++i) {
+    ASSERT_TRUE(std::getline(warnings, line));
+    EXPECT_THAT(line, ::testing::StartsWith(Path("model.cat").string() + ":" + std::to_string(12 + 4 * i) +
+                                            ":10: warning: unit \"$CURDIR\\missing" + std::to_string(i) + ".cat\""));
+  }
+  EXPECT_FALSE(std::getline(warnings, line)) << line;
+}
+
+}  // namespace
+}  // namespace tarn::testing

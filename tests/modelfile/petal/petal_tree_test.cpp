@@ -219,3 +219,28 @@ TEST(PetalTree, ArbitraryBytesNeverCrash) {
 
 }  // namespace
 }  // namespace tarn::modelfile::petal
+
+namespace tarn::modelfile::petal {
+namespace {
+
+// Lines and columns come from an index of line starts made once per file;
+// they count as before, whatever order they are asked in.
+TEST(PetalTree, LineAndColumnOfAnyOffsetInAnyOrder) {
+  const std::string bytes = Body("(object Class_Category \"a\"\r\n\r\n    quid \"1\")\n");
+  const Tree tree = Parse("m.cat", bytes);
+  const auto counted = [&](std::uint32_t offset) {
+    const std::string_view before = std::string_view(bytes).substr(0, std::min<std::size_t>(offset, bytes.size()));
+    const auto lastBreak = before.rfind('\n');
+    return std::pair<int, int>(
+        1 + static_cast<int>(std::count(before.begin(), before.end(), '\n')),
+        static_cast<int>(before.size() - (lastBreak == std::string_view::npos ? 0 : lastBreak + 1) + 1));
+  };
+  const std::uint32_t last = static_cast<std::uint32_t>(bytes.size());
+  for (const std::uint32_t offset : {last + 5, last, 0u, 1u, 2u, last - 1, 40u, 60u, 61u, 62u, 0u})
+    EXPECT_EQ(tree.LineAndColumn(offset), counted(offset)) << offset;
+  EXPECT_EQ(tree.LineAndColumn(0), std::make_pair(1, 1));
+  EXPECT_EQ(tree.LineAndColumn(1), std::make_pair(2, 1));
+}
+
+}  // namespace
+}  // namespace tarn::modelfile::petal
