@@ -29,7 +29,7 @@ for n in "${sizes[@]}"; do
 done
 echo "every model loads (tarn dump)"
 
-for program in load_bench document_bench; do
+for program in load_bench document_bench unit_lookup_bench; do
   "$build/bench/$program" --benchmark_out="$results/$program.json" \
     --benchmark_out_format=json | tee "$results/$program.txt"
 done
