@@ -2,22 +2,36 @@
 # Runs the fuzz targets, each for SECONDS, under AddressSanitizer and
 # UndefinedBehaviorSanitizer:
 #
-#   fuzz/run.sh SECONDS [TARGET...]
+#   fuzz/run.sh [--keep] SECONDS [TARGET...]
 #
-# TARGET is native_reader, petal_reader, xmi_reader, properties or pipeline
-# (with or without the fuzz_ prefix); all five when none is named. The targets are
-# built with clang in build/fuzz when needed. Each starts from a starting corpus
-# made now from the models, documents and texts of tests/ and examples/, and
-# from the Rose and XMI files in ../shared/corpus when they are there; what a
+# TARGET is native_reader, petal_reader, petal_folder, xmi_reader, properties
+# or pipeline (with or without the fuzz_ prefix); all six when none is named.
+# The targets are built with clang in build/fuzz when needed. Each starts
+# from the corpus kept in the repository (fuzz/corpus/TARGET), from a
+# starting corpus made now from the models, documents and texts of tests/ and
+# examples/, and from the Rose and XMI files in ../shared/corpus when they
+# are there; what a
 # target finds interesting is kept in build/fuzz/corpus/TARGET/found for the
-# next run. An input that crashes, hangs, leaks or trips a sanitizer is
-# written to fuzz/crashes/, and the script then exits with status 1.
+# next run. An input that crashes, hangs (a timeout), leaks, runs out of
+# memory, trips a sanitizer or is merely slow is a finding: it is written to
+# fuzz/crashes/, and the script then exits with status 1.
+#
+# --keep: fuzz without the Rose and XMI corpus (whose files must not reach
+# the repository) and merge what was found into fuzz/corpus/TARGET, keeping the
+# smallest set of files of at most 4 KB that covers as much (libFuzzer
+# -merge=1).
 set -euo pipefail
 
 usage() {
-  echo "usage: fuzz/run.sh SECONDS [native_reader|petal_reader|xmi_reader|properties|pipeline]..." >&2
+  echo "usage: fuzz/run.sh [--keep] SECONDS" \
+       "[native_reader|petal_reader|petal_folder|xmi_reader|properties|pipeline]..." >&2
   exit 2
 }
+keep=false
+if [ "${1:-}" = --keep ]; then
+  keep=true
+  shift
+fi
 [ $# -ge 1 ] || usage
 seconds=$1
 shift
@@ -28,8 +42,13 @@ build=$root/build/fuzz
 crashes=$root/fuzz/crashes
 rose=$root/../shared/corpus/rose
 xmi=$root/../shared/corpus/xmi
+if $keep; then
+  rose=/nonexistent-tarn-rose-corpus
+  xmi=/nonexistent-tarn-xmi-corpus
+fi
+kept=$root/fuzz/corpus
 
-all_targets=(native_reader petal_reader xmi_reader properties pipeline)
+all_targets=(native_reader petal_reader petal_folder xmi_reader properties pipeline)
 targets=()
 for target in "${@:-${all_targets[@]}}"; do
   target=${target#fuzz_}
@@ -135,6 +154,9 @@ dictionary_of() {
   case $1 in
     native_reader) echo "$root/fuzz/native.dict" ;;
     petal_reader) echo "$root/fuzz/petal.dict" ;;
+    petal_folder)
+      cat "$root"/fuzz/{petal,folder}.dict >"$build/petal_folder.dict"
+      echo "$build/petal_folder.dict" ;;
     xmi_reader) echo "$root/fuzz/xmi.dict" ;;
     properties) echo "$root/fuzz/z.dict" ;;
     pipeline)
@@ -143,41 +165,79 @@ dictionary_of() {
   esac
 }
 
+# Petal inputs stay small: the reader's cost grows with the input, and the
+# mutations that matter (a key, a reference, a unit's file name) are local.
 max_len_of() {
   case $1 in
+    petal_reader | petal_folder) echo 65536 ;;
     properties) echo 262144 ;;
     *) echo 1048576 ;;
   esac
 }
 
+# A unit slower than this is a finding, and one slower than the timeout a hang.
+slow_seconds=5
+timeout_seconds=20
+
 mkdir -p "$crashes"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
+# What a failed or slow run found, from its log.
+finding_of() {  # LOG
+  if grep -q 'ERROR: libFuzzer: timeout' "$1"; then echo "a timeout (an input ran over ${timeout_seconds} s)"
+  elif grep -q 'ERROR: libFuzzer: out-of-memory' "$1"; then echo "an input that needs over 2 GB of memory"
+  elif grep -q 'ERROR: LeakSanitizer' "$1"; then echo "a leak"
+  elif grep -q '^broken: ' "$1"; then echo "a broken property: $(grep -m1 '^broken: ' "$1")"
+  elif grep -q '^Slowest unit: ' "$1"; then echo "a slow input ($(grep '^Slowest unit: ' "$1" | tail -n1))"
+  else echo "a crash or a sanitizer report"
+  fi
+}
+
 failed=()
 for target in "${targets[@]}"; do
   corpus=$build/corpus/$target
+  found=$corpus/found
+  $keep && found=$corpus/own  # never fed from ../shared/corpus
   rm -rf "$corpus/start"
-  mkdir -p "$corpus/start" "$corpus/found"
+  mkdir -p "$corpus/start" "$found" "$kept/$target"
   case $target in
     native_reader) start_native "$corpus/start" ;;
-    petal_reader) start_petal "$corpus/start" ;;
+    petal_reader | petal_folder) start_petal "$corpus/start" ;;
     xmi_reader) start_xmi "$corpus/start" ;;
     properties) start_texts "$corpus/start"; start_native "$corpus/start" ;;
     pipeline) start_native "$corpus/start"; start_petal "$corpus/start"; start_xmi "$corpus/start" ;;
   esac
-  echo "== fuzz_$target: $seconds s from $(ls "$corpus/start" | wc -l) starting inputs" \
-       "and $(ls "$corpus/found" | wc -l) kept inputs"
+  echo "== fuzz_$target: $seconds s from $(ls "$kept/$target" | wc -l) kept," \
+       "$(ls "$corpus/start" | wc -l) starting and $(ls "$found" | wc -l) found inputs"
   log=$build/fuzz_$target.log
-  if "$build/fuzz/fuzz_$target" "$corpus/found" "$corpus/start" \
+  fuzzer=$build/fuzz/fuzz_$target
+  status=0
+  "$fuzzer" "$found" "$kept/$target" "$corpus/start" \
       -dict="$(dictionary_of "$target")" \
       -max_total_time="$seconds" -max_len="$(max_len_of "$target")" -rss_limit_mb=2048 \
-      -timeout=30 -artifact_prefix="$crashes/$target-" -print_final_stats=1 >"$log" 2>&1; then
-    grep -E '^(Done|stat::number_of_executed_units)' "$log" || true
-  else
+      -timeout="$timeout_seconds" -report_slow_units="$slow_seconds" \
+      -artifact_prefix="$crashes/$target-" -print_final_stats=1 >"$log" 2>&1 || status=$?
+  if [ "$status" -ne 0 ] || grep -q '^Slowest unit: ' "$log"; then
     failed+=("$target")
     tail -n 60 "$log"
-    echo "== fuzz_$target FAILED; the input is in $crashes, the whole log in $log"
+    echo "== fuzz_$target FOUND $(finding_of "$log"); the input is in $crashes, the whole log in $log"
+  fi
+  awk -F': +' '/^stat::number_of_executed_units/ { runs = $2 + 0 }
+           /^stat::average_exec_per_sec/ { rate = $2 + 0 }
+           END { printf "   %d executions, %d per second\n", runs, rate }' "$log"
+
+  if $keep && [ "$status" -eq 0 ]; then
+    # The smallest set of small inputs that covers what all of them cover.
+    small=$(mktemp -d) merged=$(mktemp -d)
+    find "$kept/$target" "$found" "$corpus/start" -type f -size -4097c -exec cp -t "$small" {} +
+    "$fuzzer" -merge=1 "$merged" "$small" -max_len=4096 >"$build/merge_$target.log" 2>&1
+    chmod 755 "$merged"
+    rm -rf "${kept:?}/$target"
+    mv "$merged" "$kept/$target"
+    rm -rf "$small"
+    echo "   kept $(ls "$kept/$target" | wc -l) inputs in fuzz/corpus/$target" \
+         "($(du -sk "$kept/$target" | cut -f1) KB)"
   fi
 done
 
