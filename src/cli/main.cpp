@@ -300,7 +300,7 @@ int Main(int argc, char** argv) {
     if (name == "typeset") return RunTypeset(options);
     return RunCommand(name, options);
   } catch (const UsageError& error) {
-    std::cerr << "tarn " << name << ": " << Printable(error.what()) << "\n";
+    std::cerr << "tarn " << name << ": " << Printable(error.Message()) << "\n";
     return kUsage;
   } catch (const modelfile::LoadError& error) {
     // From its parts: what() would end at a NUL byte of the message.

@@ -33,6 +33,7 @@ LoadedModel LoadedModel::Load(const std::string& path, const LoadOptions& option
   // A regular file is opened twice: its head tells the format, then its
   // reader reads it (an XMI file a piece at a time). Anything else (a pipe)
   // is read once, whole.
+  CheckModelFile(path);
   struct stat status {};
   const bool regular = ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
   std::string bytes = regular ? Head(path) : ReadWholeFile(path);

@@ -19,7 +19,12 @@ namespace tarn::cli {
 // names nothing.
 class UsageError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit UsageError(const std::string& message) : std::runtime_error(message), message_(message) {}
+  // The whole message, also past a NUL byte (where what() ends).
+  const std::string& Message() const { return message_; }
+
+ private:
+  std::string message_;
 };
 
 struct LoadOptions {

@@ -27,12 +27,17 @@ void CheckKind(const struct stat& status, const std::string& doing) {
 
 }  // namespace
 
-std::string ReadWholeFile(const std::string& path) {
-  const std::string doing = "Cannot read " + path;
+void CheckModelFile(const std::string& path) {
   // Looked at before it is opened: opening a device may block or have effects
   // of its own.
   struct stat status {};
-  if (::stat(path.c_str(), &status) == 0) CheckKind(status, doing);
+  if (::stat(path.c_str(), &status) == 0) CheckKind(status, "Cannot read " + path);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  const std::string doing = "Cannot read " + path;
+  CheckModelFile(path);
+  struct stat status {};
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
   if (!file) RaisePlatformError(errno, doing);
   if (::fstat(::fileno(file.get()), &status) != 0) RaisePlatformError(errno, doing);

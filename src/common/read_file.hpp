@@ -14,6 +14,12 @@ namespace tarn {
 inline constexpr std::size_t kMaxModelFileSize = std::size_t{256} << 20;
 inline constexpr const char* kMaxModelFileSizeText = "256 MiB";
 
+// Refuses, as ReadWholeFile does, a path that names something other than a
+// model file: a folder, a device, a socket, or a regular file larger than
+// kMaxModelFileSize. For a reader that reads the file a piece at a time. A
+// path that does not exist passes: opening it will say so.
+void CheckModelFile(const std::string& path);
+
 // The bytes of the file. Only a regular file or a pipe (a FIFO, or
 // /dev/stdin fed by one) is read, and at most kMaxModelFileSize bytes of it:
 // a folder, a device, a socket or a larger file is refused before it fills

@@ -190,6 +190,10 @@ TEST_F(BadInputTest, ModelFilesThatAreNotFilesOrPipesOrAreTooLargeAreRefused) {
   const std::string small = Slurp(Example("register.yaml"));
   const auto sparse = Path("huge.yaml");
   std::filesystem::resize_file(Write("huge.yaml", "tarn-model: 1\n"), kMaxModelFileSize + 1);
+  // An XMI model is read a piece at a time, but the limit holds for it too.
+  std::filesystem::resize_file(
+      Write("huge.uml", "<?xml version=\"1.0\"?>\n<uml:Model xmlns:uml=\"http://www.eclipse.org/uml2/5.0.0/UML\">"),
+      kMaxModelFileSize + 1);
   const auto socketPath = Path("model.sock").string();
   const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
   sockaddr_un address{};
@@ -209,6 +213,7 @@ TEST_F(BadInputTest, ModelFilesThatAreNotFilesOrPipesOrAreTooLargeAreRefused) {
       {"/dev/null", false, "", 0, 1, "Cannot read /dev/null: not a regular file or a pipe"},
       {socketPath, false, "", 0, 1, "model.sock: not a regular file or a pipe"},
       {sparse.string(), false, "", 0, 1, "huge.yaml: the file is larger than 256 MiB, the limit for a model file"},
+      {Path("huge.uml").string(), false, "", 0, 1, "huge.uml: the file is larger than 256 MiB"},
       {Path("over.fifo").string(), true, "tarn-model: 1\n", kMaxModelFileSize, 1,
        "over.fifo: the file is larger than 256 MiB, the limit for a model file"},
       {Path("model.fifo").string(), true, small, 0, 0, ""},
