@@ -13,6 +13,9 @@ namespace tarn::modelfile {
 namespace {
 
 constexpr std::string_view kDefaultEncoding = "windows-1252";
+// The longest key, quotes and escapes included, written as an implicit key
+// (YAML allows 1024 characters; a character is at least a byte).
+constexpr std::size_t kLongestImplicitKey = 1000;
 
 [[noreturn]] void Fail(const std::string& message) {
   throw Error(kInvalidCall, "Cannot write the model: " + message);
@@ -164,7 +167,13 @@ class Writer {
     for (const host::TaggedValueEntry& entry : tags.entries) {
       if (entry.tool != host::kTool || !written.insert(entry.name).second) continue;
       if (written.size() == 1) out_ += indent + "tags:\n";
-      out_ += indent + "  " + Text(entry.name) + ": " + Text(entry.value) + "\n";
+      const std::string name = Text(entry.name);
+      // YAML lets a key stand on its own only up to 1024 characters; a longer
+      // one is written as an explicit key ("? name" then ": value").
+      if (name.size() > kLongestImplicitKey)
+        out_ += indent + "  ? " + name + "\n" + indent + "  : " + Text(entry.value) + "\n";
+      else
+        out_ += indent + "  " + name + ": " + Text(entry.value) + "\n";
     }
   }
 

@@ -34,6 +34,7 @@ void FillRichModel(host::MemoryModel& model, const std::string& encoding,
   base.id = "Base";
   base.name = "Base";
   base.tags.Set("Properties", "%P1\r\n  x > 0 \r\n\n\r%P2\tend");
+  base.tags.Set(std::string(1500, 'k'), "a name too long for an implicit YAML key");
   host::MemoryClass& account = model.classes.emplace_back();
   account.id = "";
   account.name = "Acc \"" + accented + "\" \\ \x01\x1F\x7F";
@@ -137,6 +138,8 @@ TEST(NativeWriter, EscapesTextsAndInventsMissingIds) {
       HasSubstr(
           "        initial: \"a\\x00b\"\n        tags:\n          \"Invariant\": \"first\"\n"));
   EXPECT_THAT(dump, HasSubstr("\"Properties\": \"%P1\\r\\n  x > 0 \\r\\n\\n\\r%P2\\tend\"\n"));
+  EXPECT_THAT(dump, HasSubstr("      ? \"" + std::string(1500, 'k') +
+                              "\"\n      : \"a name too long for an implicit YAML key\"\n"));
   EXPECT_THAT(dump, HasSubstr("selection: [\"owns\", \"class-2\"]\n"));
   EXPECT_THAT(dump, HasSubstr("  - name: \"\"\n    classes: []\n    associations: []\n"));
   EXPECT_THAT(dump, Not(HasSubstr("not ours")));
