@@ -58,10 +58,13 @@ for target in "${@:-${all_targets[@]}}"; do
   esac
 done
 
-# The build: clang, sanitizers on, warnings as errors, no tests.
+# The build: clang, sanitizers on, warnings as errors, no tests. Configured
+# on every run, so that a target added since the last one is known.
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTARN_WERROR=ON -DTARN_SANITIZE=ON -DTARN_BUILD_TESTS=OFF -DTARN_BUILD_FUZZERS=ON >/dev/null
+else
+  cmake -S "$root" -B "$build" >/dev/null
 fi
 cmake --build "$build" -j2 --target "${targets[@]/#/fuzz_}"
 
@@ -230,7 +233,11 @@ for target in "${targets[@]}"; do
   if $keep && [ "$status" -eq 0 ]; then
     # The smallest set of small inputs that covers what all of them cover.
     small=$(mktemp -d) merged=$(mktemp -d)
-    find "$kept/$target" "$found" "$corpus/start" -type f -size -4097c -exec cp -t "$small" {} +
+    # Files are named after their content: one copy of each.
+    find "$kept/$target" "$found" "$corpus/start" -type f -size -4097c -print0 |
+      while IFS= read -r -d '' file; do
+        [ -e "$small/${file##*/}" ] || cp "$file" "$small/"
+      done
     "$fuzzer" -merge=1 "$merged" "$small" -max_len=4096 >"$build/merge_$target.log" 2>&1
     chmod 755 "$merged"
     rm -rf "${kept:?}/$target"
