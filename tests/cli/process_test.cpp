@@ -55,11 +55,10 @@ std::vector<std::string> TemporaryFiles(const std::vector<std::string>& names) {
   return temporary;
 }
 
-// Traces the program until it enters its first fsync, the call that makes
-// a written temporary file durable before the rename, and leaves it stopped
-// there. False when the program ended first.
+// Traces a program seized with PTRACE_SEIZE until it enters its first
+// fsync, the call that makes a written temporary file durable before the
+// rename, and leaves it stopped there. False when the program ended first.
 bool StopAtFirstFsync(pid_t pid) {
-  if (::ptrace(PTRACE_SEIZE, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL) != 0) return false;
   ::ptrace(PTRACE_INTERRUPT, pid, nullptr, nullptr);
   int status = 0;
   int deliver = 0;  // a signal the program received while traced, passed on
@@ -88,6 +87,10 @@ TEST_F(ProcessTest, TerminationSignalsDuringAWriteLeaveNoTemporaryFile) {
     const pid_t pid =
         Start({TARN_BINARY, "property-check", Example("register.yaml"), "-o", "out.zed", "--no-run"}, "");
     ASSERT_NE(pid, 0);
+    if (::ptrace(PTRACE_SEIZE, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL) != 0) {
+      Finish(pid);
+      GTEST_SKIP() << "this system does not let a test trace its child (ptrace: " << std::strerror(errno) << ")";
+    }
     ASSERT_TRUE(StopAtFirstFsync(pid)) << Finish(pid).err;
     EXPECT_THAT(TemporaryFiles(Files()), ::testing::SizeIs(1));
     ::kill(pid, signal);
