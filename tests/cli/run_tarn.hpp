@@ -77,13 +77,8 @@ class TarnRun : public ::testing::Test {
     return Finish(Start(std::move(argv), input));
   }
 
-  // Starts the program without waiting for it; 0 when it could not start.
-  pid_t Start(std::vector<std::string> argv, const std::string& input) {
-    Write(".stdin", input);
-    std::vector<char*> cargv;
-    for (auto& arg : argv) cargv.push_back(arg.data());
-    cargv.push_back(nullptr);
-
+  // The environment of a run: this process's, with env_ over it.
+  std::vector<std::string> Environment() const {
     std::map<std::string, std::string> env;
     for (char** entry = environ; *entry != nullptr; ++entry) {
       std::string text(*entry);
@@ -91,8 +86,19 @@ class TarnRun : public ::testing::Test {
       env[text.substr(0, equals)] = text.substr(equals + 1);
     }
     for (const auto& [key, value] : env_) env[key] = value;
-    std::vector<std::string> envText;
-    for (const auto& [key, value] : env) envText.push_back(key + "=" + value);
+    std::vector<std::string> text;
+    for (const auto& [key, value] : env) text.push_back(key + "=" + value);
+    return text;
+  }
+
+  // Starts the program without waiting for it; 0 when it could not start.
+  pid_t Start(std::vector<std::string> argv, const std::string& input) {
+    Write(".stdin", input);
+    std::vector<char*> cargv;
+    for (auto& arg : argv) cargv.push_back(arg.data());
+    cargv.push_back(nullptr);
+
+    std::vector<std::string> envText = Environment();
     std::vector<char*> cenv;
     for (auto& entry : envText) cenv.push_back(entry.data());
     cenv.push_back(nullptr);
