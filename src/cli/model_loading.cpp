@@ -36,14 +36,14 @@ LoadedModel LoadedModel::Load(const std::string& path, const LoadOptions& option
   CheckModelFile(path);
   struct stat status {};
   const bool regular = ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
-  std::string bytes = regular ? Head(path) : ReadWholeFile(path);
+  std::string bytes = regular ? Head(path) : ReadModelFile(path);
   const auto warn = [](const std::string& warning) { std::cerr << Printable(warning) << "\n"; };
   const modelfile::ModelFormat format = modelfile::DetectModelFormat(bytes, path);
   if (!options.encoding.empty() && format != modelfile::ModelFormat::kXmi)
     throw UsageError("--encoding " + options.encoding + ": " + path +
                      " is not an XMI model; a Tarn model file names its code page with encoding:, a "
                      "Rose model with its charSet");
-  if (regular && format != modelfile::ModelFormat::kXmi) bytes = ReadWholeFile(path);
+  if (regular && format != modelfile::ModelFormat::kXmi) bytes = ReadModelFile(path);
   switch (format) {
     case modelfile::ModelFormat::kPetal: {
       modelfile::PetalOptions petalOptions;

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <limits>
 #include <memory>
 
 #include "common/error.hpp"
@@ -17,7 +18,7 @@ namespace {
 }
 
 // Refuses what is not a model file by what `status` says of it.
-void CheckKind(const struct stat& status, const std::string& doing) {
+void CheckModelKind(const struct stat& status, const std::string& doing) {
   if (S_ISDIR(status.st_mode)) RaisePlatformError(EISDIR, doing);
   if (!S_ISREG(status.st_mode) && !S_ISFIFO(status.st_mode))
     throw Error(kPathFileAccess, doing + ": not a regular file or a pipe (a model file must be one)");
@@ -25,23 +26,17 @@ void CheckKind(const struct stat& status, const std::string& doing) {
     RaiseTooLarge(doing);
 }
 
-}  // namespace
-
-void CheckModelFile(const std::string& path) {
-  // Looked at before it is opened: opening a device may block or have effects
-  // of its own.
-  struct stat status {};
-  if (::stat(path.c_str(), &status) == 0) CheckKind(status, "Cannot read " + path);
-}
-
-std::string ReadWholeFile(const std::string& path) {
+// The bytes of the file, of which at most `limit`; `model` says whether it
+// must be a model file.
+std::string Read(const std::string& path, std::size_t limit, bool model) {
   const std::string doing = "Cannot read " + path;
-  CheckModelFile(path);
-  struct stat status {};
+  if (model) CheckModelFile(path);
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
   if (!file) RaisePlatformError(errno, doing);
+  struct stat status {};
   if (::fstat(::fileno(file.get()), &status) != 0) RaisePlatformError(errno, doing);
-  CheckKind(status, doing);
+  if (S_ISDIR(status.st_mode)) RaisePlatformError(EISDIR, doing);
+  if (model) CheckModelKind(status, doing);
   std::string bytes;
   // One allocation of the file's size where it is known (a regular file).
   if (S_ISREG(status.st_mode) && status.st_size > 0) bytes.reserve(static_cast<std::size_t>(status.st_size));
@@ -50,11 +45,26 @@ std::string ReadWholeFile(const std::string& path) {
     const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
     bytes.append(buffer, got);
     // A pipe, or a file that grows while it is read, stops at the limit.
-    if (bytes.size() > kMaxModelFileSize) RaiseTooLarge(doing);
+    if (bytes.size() > limit) RaiseTooLarge(doing);
     if (got < sizeof buffer) break;
   }
   if (std::ferror(file.get())) RaisePlatformError(errno, doing);
   return bytes;
+}
+
+}  // namespace
+
+std::string ReadWholeFile(const std::string& path) {
+  return Read(path, std::numeric_limits<std::size_t>::max(), false);
+}
+
+std::string ReadModelFile(const std::string& path) { return Read(path, kMaxModelFileSize, true); }
+
+void CheckModelFile(const std::string& path) {
+  // Looked at before it is opened: opening a device may block or have effects
+  // of its own.
+  struct stat status {};
+  if (::stat(path.c_str(), &status) == 0) CheckModelKind(status, "Cannot read " + path);
 }
 
 }  // namespace tarn

@@ -1,4 +1,4 @@
-// Reading a whole model file into memory in one piece.
+// Reading a whole input file into memory in one piece.
 #pragma once
 
 #include <cstddef>
@@ -14,17 +14,20 @@ namespace tarn {
 inline constexpr std::size_t kMaxModelFileSize = std::size_t{256} << 20;
 inline constexpr const char* kMaxModelFileSizeText = "256 MiB";
 
-// Refuses, as ReadWholeFile does, a path that names something other than a
+// The bytes of the file; a folder, or a file that cannot be opened or read,
+// raises the platform error, naming the path.
+std::string ReadWholeFile(const std::string& path);
+
+// The bytes of a model file. Only a regular file or a pipe (a FIFO, or
+// /dev/stdin fed by one) is read, and at most kMaxModelFileSize bytes of it:
+// a folder, a device, a socket or a larger file is refused before it fills
+// the memory.
+std::string ReadModelFile(const std::string& path);
+
+// Refuses, as ReadModelFile does, a path that names something other than a
 // model file: a folder, a device, a socket, or a regular file larger than
 // kMaxModelFileSize. For a reader that reads the file a piece at a time. A
 // path that does not exist passes: opening it will say so.
 void CheckModelFile(const std::string& path);
-
-// The bytes of the file. Only a regular file or a pipe (a FIFO, or
-// /dev/stdin fed by one) is read, and at most kMaxModelFileSize bytes of it:
-// a folder, a device, a socket or a larger file is refused before it fills
-// the memory. A file that cannot be opened or read raises the platform
-// error, naming the path.
-std::string ReadWholeFile(const std::string& path);
 
 }  // namespace tarn

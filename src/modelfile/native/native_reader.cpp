@@ -394,7 +394,7 @@ std::unique_ptr<host::MemoryApplication> ParseNativeModel(std::string_view bytes
 }
 
 std::unique_ptr<host::MemoryApplication> LoadNativeModel(const std::string& path) {
-  return ParseNativeModel(ReadWholeFile(path), path);
+  return ParseNativeModel(ReadModelFile(path), path);
 }
 
 }  // namespace tarn::modelfile

@@ -220,7 +220,7 @@ class Loader {
       const auto parsed = parsed_.find(*identity);
       if (parsed != parsed_.end()) return *parsed->second;
     }
-    const SourceFile& file = Add(path, ReadWholeFile(path));
+    const SourceFile& file = Add(path, ReadModelFile(path));
     if (identity) parsed_.emplace(*identity, &file);
     return file;
   }
@@ -631,7 +631,7 @@ class Loader {
 
 PetalModel LoadPetalModel(const std::string& path, const PetalOptions& options,
                           const std::function<void(const std::string&)>& warn) {
-  return ParsePetalModel(ReadWholeFile(path), path, options, warn);
+  return ParsePetalModel(ReadModelFile(path), path, options, warn);
 }
 
 PetalModel ParsePetalModel(std::string bytes, const std::string& path, const PetalOptions& options,
