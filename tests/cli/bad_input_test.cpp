@@ -311,8 +311,8 @@ TEST_F(BadInputTest, SuperclassCyclesAreWarnedOf) {
     std::string warnings;
   } cases[] = {
       {"  - { name: A, superclasses: [A] }\n", "tarn: warning: class A is its own superclass\n"},
-      {"  - { name: A, superclasses: [B] }\n  - { name: B, superclasses: [A] }\n",
-       "tarn: warning: superclass cycle: A -> B -> A\n"},
+      {"  - { name: A, superclasses: [A, B] }\n  - { name: B, superclasses: [A] }\n",
+       "tarn: warning: class A is its own superclass\ntarn: warning: superclass cycle: A -> B -> A\n"},
       {"  - { name: A, superclasses: [B, C] }\n  - { name: B, superclasses: [C] }\n"
        "  - { name: C, superclasses: [D] }\n  - { name: D, superclasses: [B, D] }\n",
        "tarn: warning: superclass cycle: B -> C -> D -> B\ntarn: warning: class D is its own superclass\n"},
