@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake libgtest-dev libgmock-dev libbenchmark-dev
-          libyaml-cpp-dev libcli11-dev libxml2-dev time clang libclang-rt-14-dev
+          libyaml-dev libcli11-dev libxml2-dev time clang libclang-rt-14-dev
           texlive-latex-base texlive-science)
 
 missing=()

@@ -1,0 +1,269 @@
+#include "modelfile/native/yaml_events.hpp"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "modelfile/load_error.hpp"
+#include "modelfile/text/utf8.hpp"
+
+namespace tarn::modelfile::native {
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The offset of the first byte that is NUL or not part of a well-formed
+// UTF-8 character, or npos; `ascii` tells whether every byte is below 0x80.
+std::size_t FindBadByte(std::string_view bytes, bool& ascii) {
+  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+  constexpr std::uint64_t kLowBits = 0x0101010101010101u;
+  ascii = true;
+  std::size_t offset = 0;
+  while (offset < bytes.size()) {
+    // Eight ASCII bytes without NUL at a time: the common case.
+    if (offset + 8 <= bytes.size()) {
+      std::uint64_t word;
+      std::memcpy(&word, bytes.data() + offset, sizeof word);
+      if (((word | ((word - kLowBits) & ~word)) & kHighBits) == 0) {
+        offset += 8;
+        continue;
+      }
+    }
+    if (bytes[offset] == '\0') return offset;
+    const std::size_t length = text::Utf8SequenceLength(bytes, offset);
+    if (length == 0) return offset;
+    if (length > 1) ascii = false;
+    offset += length;
+  }
+  return std::string_view::npos;
+}
+
+// The length of the character whose well-formed UTF-8 starts with `lead`.
+std::size_t CharacterLength(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if (lead < 0xE0) return 2;
+  if (lead < 0xF0) return 3;
+  return 4;
+}
+
+// A plain scalar that YAML reads as null when it carries no tag.
+bool IsNullText(std::string_view text) {
+  return text.empty() || text == "~" || text == "null" || text == "Null" || text == "NULL";
+}
+
+}  // namespace
+
+std::string_view KindName(Event::Kind kind) {
+  switch (kind) {
+    case Event::Kind::kNull:
+      return "null";
+    case Event::Kind::kText:
+      return "a text";
+    case Event::Kind::kListStart:
+      return "a list";
+    case Event::Kind::kMappingStart:
+      return "a mapping";
+    case Event::Kind::kEnd:
+      break;
+  }
+  return "the end of a list or mapping";
+}
+
+YamlEvents::YamlEvents(std::string_view bytes, const std::string& path)
+    : text_(bytes.substr(bytes.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0)),
+      path_(path) {
+  // The parser would stop at such bytes with a message of its own, or take
+  // NUL for the mark of a UTF-16 file; they are reported here, before any
+  // other problem of the file.
+  const std::size_t bad = FindBadByte(text_, ascii_);
+  if (bad != std::string_view::npos) {
+    std::string message = "NUL character in the file";
+    if (text_[bad] != '\0') {
+      char buffer[64];
+      std::snprintf(buffer, sizeof buffer, "the file is not UTF-8 here (byte 0x%02X)",
+                    static_cast<unsigned>(static_cast<unsigned char>(text_[bad])));
+      message = buffer;
+    }
+    FailAtByte(bad, message);
+  }
+  if (!yaml_parser_initialize(&parser_)) throw std::bad_alloc();
+  yaml_parser_set_input_string(&parser_, reinterpret_cast<const unsigned char*>(text_.data()),
+                               text_.size());
+}
+
+YamlEvents::~YamlEvents() {
+  if (holds_event_) yaml_event_delete(&event_);
+  yaml_parser_delete(&parser_);
+}
+
+void YamlEvents::Pull() {
+  if (holds_event_) yaml_event_delete(&event_);
+  holds_event_ = false;
+  if (!yaml_parser_parse(&parser_, &event_)) FailSyntax();
+  holds_event_ = true;
+}
+
+Event YamlEvents::Next() {
+  if (depth_ == 0) {
+    if (root_done_) return Event{Event::Kind::kEnd, 0, {}, false};
+    Pull();  // the start of the stream
+    Pull();  // the start of the document, or the end of an empty stream
+    if (event_.type == YAML_STREAM_END_EVENT) {
+      at_stream_end_ = root_done_ = true;
+      return Event{};
+    }
+  }
+  Pull();
+  Event event;
+  event.mark = event_.start_mark.index;
+  // A mapping expects a key, then its value, in turn.
+  bool* parent_expects_key = depth_ > 0 && is_mapping_[depth_] ? &expects_key_[depth_] : nullptr;
+  switch (event_.type) {
+    case YAML_SCALAR_EVENT: {
+      const auto& scalar = event_.data.scalar;
+      event.text = std::string_view(reinterpret_cast<const char*>(scalar.value), scalar.length);
+      const bool plain = scalar.style == YAML_PLAIN_SCALAR_STYLE && scalar.plain_implicit;
+      event.kind = plain && IsNullText(event.text) ? Event::Kind::kNull : Event::Kind::kText;
+      if (event.kind == Event::Kind::kNull) event.text = {};
+      event.refused_escape =
+          scalar.style == YAML_DOUBLE_QUOTED_SCALAR_STYLE && WrittenWithRefusedEscape();
+      break;
+    }
+    case YAML_SEQUENCE_START_EVENT:
+    case YAML_MAPPING_START_EVENT: {
+      const bool mapping = event_.type == YAML_MAPPING_START_EVENT;
+      event.kind = mapping ? Event::Kind::kMappingStart : Event::Kind::kListStart;
+      if (parent_expects_key != nullptr && *parent_expects_key)
+        Fail(event.mark, "a mapping key must be a text, not " + std::string(KindName(event.kind)));
+      // Bounded here, before the document goes any deeper.
+      if (depth_ >= kMaxNesting)
+        Fail(event.mark, "nesting deeper than " + std::to_string(kMaxNesting) + " levels");
+      ++depth_;
+      is_mapping_[depth_] = mapping;
+      expects_key_[depth_] = mapping;
+      return event;
+    }
+    case YAML_SEQUENCE_END_EVENT:
+    case YAML_MAPPING_END_EVENT:
+      event.kind = Event::Kind::kEnd;
+      --depth_;
+      parent_expects_key = depth_ > 0 && is_mapping_[depth_] ? &expects_key_[depth_] : nullptr;
+      break;
+    case YAML_ALIAS_EVENT:
+      // An alias would let a few lines stand for a huge model (aliases of
+      // lists of aliases), so a model file spells every value out.
+      Fail(event.mark, "aliases are not supported in a model file");
+    default:
+      Fail(event.mark, "syntax error: unexpected parser event");
+  }
+  // A node is complete: the mapping it lies in now expects the other half.
+  if (parent_expects_key != nullptr) *parent_expects_key = !*parent_expects_key;
+  if (depth_ == 0) root_done_ = true;
+  return event;
+}
+
+void YamlEvents::Skip(const Event& first) {
+  if (first.IsCollection()) SkipTo(depth_ - 1);
+}
+
+void YamlEvents::SkipTo(std::size_t depth) {
+  while (depth_ > depth) Next();
+}
+
+void YamlEvents::Finish() {
+  SkipTo(0);
+  if (at_stream_end_) return;
+  if (!root_done_) Next();
+  Pull();  // the end of the document
+  Pull();
+  if (event_.type == YAML_DOCUMENT_START_EVENT)
+    Fail(event_.start_mark.index, "a second YAML document; a model file holds one");
+  at_stream_end_ = true;
+}
+
+// The escapes \N and \_ stand for U+0085 and U+00A0. Model files have never
+// taken them (their texts are written with \u0085 and \u00A0 instead), so a
+// text that uses them is refused: a rare character only, so the source is
+// looked at only when the value holds one.
+bool YamlEvents::WrittenWithRefusedEscape() const {
+  const std::string_view value(reinterpret_cast<const char*>(event_.data.scalar.value),
+                               event_.data.scalar.length);
+  if (value.find("\xC2\x85") == std::string_view::npos &&
+      value.find("\xC2\xA0") == std::string_view::npos)
+    return false;
+  const std::size_t end = ByteOffset(event_.end_mark.index);
+  for (std::size_t i = ByteOffset(event_.start_mark.index) + 1; i + 1 < end; ++i) {
+    if (text_[i] != '\\') continue;
+    if (text_[i + 1] == 'N' || text_[i + 1] == '_') return true;
+    ++i;  // the escaped character, which may be a backslash
+  }
+  return false;
+}
+
+std::size_t YamlEvents::ByteOffset(Mark mark) const {
+  if (ascii_) return mark < text_.size() ? mark : text_.size();
+  if (mark < cursor_mark_) cursor_mark_ = cursor_offset_ = 0;
+  while (cursor_mark_ < mark && cursor_offset_ < text_.size()) {
+    cursor_offset_ += CharacterLength(static_cast<unsigned char>(text_[cursor_offset_]));
+    ++cursor_mark_;
+  }
+  return cursor_offset_;
+}
+
+std::string YamlEvents::Excerpt(std::size_t offset) const {
+  constexpr std::size_t kLongest = 40;
+  std::size_t end = offset;
+  while (end < text_.size() && end - offset < kLongest && text_[end] != '\n' && text_[end] != '\r')
+    end += CharacterLength(static_cast<unsigned char>(text_[end]));
+  const bool cut = end < text_.size() && text_[end] != '\n' && text_[end] != '\r';
+  return std::string(text_.substr(offset, end - offset)) + (cut ? "..." : "");
+}
+
+Position YamlEvents::PositionOf(Mark mark) const { return PositionAtByte(ByteOffset(mark)); }
+
+Position YamlEvents::PositionAtByte(std::size_t offset) const {
+  Position position;
+  std::size_t line_start = 0;
+  for (std::size_t i = 0; i < offset; ++i) {
+    if (text_[i] != '\n') continue;
+    ++position.line;
+    line_start = i + 1;
+  }
+  position.column = static_cast<int>(offset - line_start) + 1;
+  return position;
+}
+
+void YamlEvents::Fail(Mark mark, const std::string& message) const {
+  FailAtByte(ByteOffset(mark), message);
+}
+
+void YamlEvents::FailAtByte(std::size_t offset, const std::string& message) const {
+  const Position position = PositionAtByte(offset);
+  throw LoadError(path_, position.line, position.column, message);
+}
+
+void YamlEvents::FailSyntax() const {
+  if (parser_.error == YAML_MEMORY_ERROR) throw std::bad_alloc();
+  const std::string problem = parser_.problem != nullptr ? parser_.problem : "unknown problem";
+  const std::string context = parser_.context != nullptr ? parser_.context : "";
+  if (parser_.error == YAML_READER_ERROR) {
+    // The reader counts bytes: the problem's offset is one of `text_`.
+    FailAtByte(parser_.problem_offset, "syntax error: " + problem);
+  }
+  // Left alone, an open quote takes every later line into its text, up to
+  // the end of the file: reported where the quote opens.
+  if (context == "while scanning a quoted scalar" && problem == "found unexpected end of stream")
+    Fail(parser_.context_mark.index, "syntax error: the quoted text is not closed");
+  // The context is what was open, such as a list whose "]" is missing: its
+  // place and the start of its line help to find it.
+  std::string message = "syntax error: " + problem;
+  if (!context.empty()) {
+    const std::size_t start = ByteOffset(parser_.context_mark.index);
+    const Position position = PositionAtByte(start);
+    message += " (" + context + " that starts at line " + std::to_string(position.line) +
+               ", column " + std::to_string(position.column) + ": \"" + Excerpt(start) + "\")";
+  }
+  Fail(parser_.problem_mark.index, message);
+}
+
+}  // namespace tarn::modelfile::native

@@ -1,0 +1,105 @@
+// The YAML document of a model file as a stream of parser events (libyaml),
+// one node at a time, so that a reader builds what it needs as it goes and
+// never holds a tree of the whole file. The stream refuses what no model
+// file may hold wherever it stands: bytes that are not UTF-8, NUL, aliases,
+// keys that are not texts, nesting past kMaxNesting, a second document.
+#pragma once
+
+#include <yaml.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tarn::modelfile::native {
+
+// Lists and mappings may nest this deep; a model needs seven levels.
+inline constexpr std::size_t kMaxNesting = 64;
+
+// Where a node starts: the number of characters before it, after a leading
+// byte order mark, as the parser counts them. YamlEvents::PositionOf turns it
+// into a line and column.
+using Mark = std::size_t;
+
+struct Position {
+  int line = 1;    // from 1; LF ends a line
+  int column = 1;  // from 1, in bytes
+};
+
+struct Event {
+  enum class Kind : std::uint8_t { kNull, kText, kListStart, kMappingStart, kEnd };
+
+  Kind kind = Kind::kNull;
+  Mark mark = 0;
+  // A text's value, UTF-8 as YAML gives it; valid until the next event.
+  std::string_view text;
+  // A double-quoted text written with the escape \N or \_, which model files
+  // do not take (see YamlEvents::Next).
+  bool refused_escape = false;
+
+  bool IsCollection() const { return kind == Kind::kListStart || kind == Kind::kMappingStart; }
+};
+
+// "null", "a text", "a list" or "a mapping", for messages.
+std::string_view KindName(Event::Kind kind);
+
+class YamlEvents {
+ public:
+  // `bytes` must outlive the stream; `path` names the file in messages.
+  // Throws LoadError when the bytes are not UTF-8 or hold a NUL.
+  YamlEvents(std::string_view bytes, const std::string& path);
+  ~YamlEvents();
+  YamlEvents(const YamlEvents&) = delete;
+  YamlEvents& operator=(const YamlEvents&) = delete;
+
+  // The next node event in document order: the first one is the document's
+  // root (kNull for a file without a document). A mapping's events alternate
+  // key, value; kEnd closes the innermost list or mapping. Throws LoadError
+  // on a syntax error and on anything the stream refuses.
+  Event Next();
+
+  // Consumes the rest of the node that `first` opened (nothing for a text).
+  void Skip(const Event& first);
+  // Consumes events until only `depth` lists and mappings are open.
+  void SkipTo(std::size_t depth);
+  // How many lists and mappings are open.
+  std::size_t Depth() const { return depth_; }
+
+  // Reads past the root to the end of the file, which must hold no second
+  // document.
+  void Finish();
+
+  Position PositionOf(Mark mark) const;
+
+ private:
+  [[noreturn]] void Fail(Mark mark, const std::string& message) const;
+  [[noreturn]] void FailAtByte(std::size_t offset, const std::string& message) const;
+  [[noreturn]] void FailSyntax() const;
+  void Pull();
+  std::size_t ByteOffset(Mark mark) const;
+  Position PositionAtByte(std::size_t offset) const;
+  // The text from `offset` to the end of its line, cut after 40 bytes.
+  std::string Excerpt(std::size_t offset) const;
+  bool WrittenWithRefusedEscape() const;
+
+  std::string_view text_;  // the bytes after a byte order mark
+  const std::string& path_;
+  bool ascii_ = true;  // every character is one byte, so a mark is a byte offset
+  yaml_parser_t parser_{};
+  yaml_event_t event_{};
+  bool holds_event_ = false;
+  bool root_done_ = false;
+  bool at_stream_end_ = false;
+  std::size_t depth_ = 0;
+  // For each open list or mapping: whether it is a mapping that expects a
+  // key next.
+  bool expects_key_[kMaxNesting + 1] = {};
+  bool is_mapping_[kMaxNesting + 1] = {};
+  // Where the last byte offset was found: marks mostly grow, so the search
+  // goes on from there.
+  mutable Mark cursor_mark_ = 0;
+  mutable std::size_t cursor_offset_ = 0;
+};
+
+}  // namespace tarn::modelfile::native
