@@ -1,8 +1,12 @@
 // The in-memory model host: plain records that implement the host interface.
 // The model-file readers fill it, and tests build models in it directly.
 // Records are linked by pointer, so a filled model must not grow its
-// containers once pointers into them have been taken (deques keep elements in
-// place when appended to at the end).
+// containers once pointers into them have been taken. Classes, associations
+// and diagrams are linked while a model is read, so they are kept in deques,
+// which keep elements in place when appended to at the end; the attributes,
+// operations and parameters of one element are only pointed to once the model
+// is filled, and are kept in vectors: a deque takes a block of 512 bytes and
+// its map for even one parameter, and a large model has many such lists.
 #pragma once
 
 #include <deque>
@@ -62,7 +66,7 @@ struct MemoryParameter final : Parameter {
 
 struct MemoryOperation final : Operation {
   std::string name;
-  std::deque<MemoryParameter> parameters;
+  std::vector<MemoryParameter> parameters;
   std::string result;
   std::string pre;
   std::string post;
@@ -82,8 +86,8 @@ struct MemoryOperation final : Operation {
 struct MemoryClass final : Class {
   std::string id;  // unique among the classes and associations of a model file
   std::string name;
-  std::deque<MemoryAttribute> attributes;
-  std::deque<MemoryOperation> operations;
+  std::vector<MemoryAttribute> attributes;
+  std::vector<MemoryOperation> operations;
   std::vector<const MemoryClass*> superclasses;
   TaggedValues tags;
   std::string unavailable;  // the error every operation raises; "" for none

@@ -407,14 +407,18 @@ class Reader {
           ReadTags(model_class.tags);
           break;
         case 4:
+          // Lists grow by doubling: each is cut to its size once read, which
+          // keeps a large model smaller.
           ReadList("attributes", [&](const Event& item) {
             ReadAttribute(item, model_class.attributes.emplace_back());
           });
+          model_class.attributes.shrink_to_fit();
           break;
         case 5:
           ReadList("operations", [&](const Event& item) {
             ReadOperation(item, model_class.operations.emplace_back());
           });
+          model_class.operations.shrink_to_fit();
           break;
       }
     });
@@ -449,6 +453,7 @@ class Reader {
                        parameter_field == 0 ? parameter.name : parameter.type);
             });
           });
+          operation.parameters.shrink_to_fit();
           return;
         case 2:
           return ReadText("return", operation.result);

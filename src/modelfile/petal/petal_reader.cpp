@@ -104,6 +104,14 @@ void ForEachObject(const Tree& tree, const Node& object, std::string_view key, V
     if (tree.at(child).type == NodeType::kObject) visit(tree.at(child));
 }
 
+// How many objects the list under `key` of `object` holds, so that a list of
+// the host takes exactly what it needs.
+std::size_t CountObjects(const Tree& tree, const Node& object, std::string_view key) {
+  std::size_t count = 0;
+  ForEachObject(tree, object, key, [&](const Node&) { ++count; });
+  return count;
+}
+
 // Adds the Tarn entries of a list of tagged values (Attribute objects) that
 // `entries` does not hold yet: the first entry of a name wins.
 void AddTarnEntries(const Tree& tree, const Node* list,
@@ -412,6 +420,8 @@ class Loader {
     converted_.emplace(&node, &cls);
     cls.id = tree.PropertyText(node, "quid");
     cls.name = NameOf(tree, node);
+    cls.attributes.reserve(CountObjects(tree, node, "class_attributes"));
+    cls.operations.reserve(CountObjects(tree, node, "operations"));
     ForEachObject(tree, node, "class_attributes", [&](const Node& item) {
       host::MemoryAttribute& attribute = cls.attributes.emplace_back();
       attribute.name = NameOf(tree, item);
@@ -425,6 +435,7 @@ class Loader {
       operation.result = tree.PropertyText(item, "result");
       operation.pre = ConditionText(tree, item, "pre_condition");
       operation.post = ConditionText(tree, item, "post_condition");
+      operation.parameters.reserve(CountObjects(tree, item, "parameters"));
       ForEachObject(tree, item, "parameters", [&](const Node& parameter_node) {
         host::MemoryParameter& parameter = operation.parameters.emplace_back();
         parameter.name = NameOf(tree, parameter_node);
