@@ -1,6 +1,8 @@
 #include "common/read_file.hpp"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -59,6 +61,38 @@ std::string ReadWholeFile(const std::string& path) {
 }
 
 std::string ReadModelFile(const std::string& path) { return Read(path, kMaxModelFileSize, true); }
+
+bool IsRegularFile(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+InputFile::InputFile(const std::string& path) : path_(path) {
+  descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor_ < 0) RaisePlatformError(errno, "Cannot read " + path_);
+  struct stat status {};
+  if (::fstat(descriptor_, &status) != 0 || S_ISDIR(status.st_mode)) {
+    const int error = S_ISDIR(status.st_mode) ? EISDIR : errno;
+    ::close(descriptor_);
+    RaisePlatformError(error, "Cannot read " + path_);
+  }
+  size_ = static_cast<std::size_t>(status.st_size);
+}
+
+InputFile::~InputFile() { ::close(descriptor_); }
+
+std::size_t InputFile::ReadAt(std::size_t offset, char* buffer, std::size_t size) const {
+  std::size_t got = 0;
+  while (got < size) {
+    const ssize_t read = ::pread(descriptor_, buffer + got, size - got,
+                                 static_cast<off_t>(offset + got));
+    if (read < 0 && errno == EINTR) continue;
+    if (read < 0) RaisePlatformError(errno, "Cannot read " + path_);
+    if (read == 0) break;
+    got += static_cast<std::size_t>(read);
+  }
+  return got;
+}
 
 void CheckModelFile(const std::string& path) {
   // Looked at before it is opened: opening a device may block or have effects

@@ -30,4 +30,32 @@ std::string ReadModelFile(const std::string& path);
 // path that does not exist passes: opening it will say so.
 void CheckModelFile(const std::string& path);
 
+// Whether the path names a regular file (not a pipe), which a reader may read
+// at any offset.
+bool IsRegularFile(const std::string& path);
+
+// An open regular input file read in pieces at any offset, for a reader that
+// streams a large file instead of holding it. Opening and reading raise the
+// platform error, naming the path, as ReadWholeFile does.
+class InputFile {
+ public:
+  explicit InputFile(const std::string& path);
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  // Copies up to `size` bytes from `offset`; fewer only at the end of the
+  // file.
+  std::size_t ReadAt(std::size_t offset, char* buffer, std::size_t size) const;
+
+  int Descriptor() const { return descriptor_; }
+  // The size of the file when it was opened.
+  std::size_t Size() const { return size_; }
+
+ private:
+  std::string path_;
+  int descriptor_ = -1;
+  std::size_t size_ = 0;
+};
+
 }  // namespace tarn

@@ -619,9 +619,9 @@ class Reader {
 
 // Reads the file once with `settings`; true when it must be read again with
 // the settings `reader` found.
-bool ReadOnce(std::string_view bytes, const std::string& path, host::MemoryModel& model,
+bool ReadOnce(const native::ReadBytes& read, const std::string& path, host::MemoryModel& model,
               TextSettings& settings) {
-  native::YamlEvents events(bytes, path);
+  native::YamlEvents events(read, path);
   Reader reader(events, model, settings);
   try {
     const bool again = reader.Read();
@@ -633,24 +633,46 @@ bool ReadOnce(std::string_view bytes, const std::string& path, host::MemoryModel
   }
 }
 
-}  // namespace
-
-std::unique_ptr<host::MemoryApplication> ParseNativeModel(std::string_view bytes,
-                                                          const std::string& path) {
+std::unique_ptr<host::MemoryApplication> Parse(const native::ReadBytes& read,
+                                               const std::string& path) {
   TextSettings settings;
   auto application = std::make_unique<host::MemoryApplication>();
-  if (ReadOnce(bytes, path, application->model, settings)) {
+  if (ReadOnce(read, path, application->model, settings)) {
     // The second reading starts with the file's own settings, so it agrees
     // with every one it meets.
     application = std::make_unique<host::MemoryApplication>();
-    ReadOnce(bytes, path, application->model, settings);
+    ReadOnce(read, path, application->model, settings);
   }
   application->model.encoding = settings.encoding;
   return application;
 }
 
+}  // namespace
+
+std::unique_ptr<host::MemoryApplication> ParseNativeModel(std::string_view bytes,
+                                                          const std::string& path) {
+  return Parse(
+      [bytes](std::size_t offset, char* buffer, std::size_t size) {
+        const std::string_view piece = bytes.substr(std::min(offset, bytes.size()), size);
+        std::copy(piece.begin(), piece.end(), buffer);
+        return piece.size();
+      },
+      path);
+}
+
+// A regular file is read in pieces as the parser goes, so that its bytes
+// never take memory beside the model; a pipe is read whole first, within the
+// size limit of a model file.
 std::unique_ptr<host::MemoryApplication> LoadNativeModel(const std::string& path) {
-  return ParseNativeModel(ReadModelFile(path), path);
+  // What is not a model file is refused before it is opened.
+  CheckModelFile(path);
+  if (!IsRegularFile(path)) return ParseNativeModel(ReadModelFile(path), path);
+  const InputFile file(path);
+  return Parse(
+      [&file](std::size_t offset, char* buffer, std::size_t size) {
+        return file.ReadAt(offset, buffer, size);
+      },
+      path);
 }
 
 }  // namespace tarn::modelfile

@@ -12,30 +12,15 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// The offset of the first byte that is NUL or not part of a well-formed
-// UTF-8 character, or npos; `ascii` tells whether every byte is below 0x80.
-std::size_t FindBadByte(std::string_view bytes, bool& ascii) {
+constexpr std::size_t kPiece = 1 << 16;  // read at a time where the stream looks back
+
+// Whether the eight bytes are ASCII and none is NUL.
+bool AsciiWithoutNul(const char* bytes) {
   constexpr std::uint64_t kHighBits = 0x8080808080808080u;
   constexpr std::uint64_t kLowBits = 0x0101010101010101u;
-  ascii = true;
-  std::size_t offset = 0;
-  while (offset < bytes.size()) {
-    // Eight ASCII bytes without NUL at a time: the common case.
-    if (offset + 8 <= bytes.size()) {
-      std::uint64_t word;
-      std::memcpy(&word, bytes.data() + offset, sizeof word);
-      if (((word | ((word - kLowBits) & ~word)) & kHighBits) == 0) {
-        offset += 8;
-        continue;
-      }
-    }
-    if (bytes[offset] == '\0') return offset;
-    const std::size_t length = text::Utf8SequenceLength(bytes, offset);
-    if (length == 0) return offset;
-    if (length > 1) ascii = false;
-    offset += length;
-  }
-  return std::string_view::npos;
+  std::uint64_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  return ((word | ((word - kLowBits) & ~word)) & kHighBits) == 0;
 }
 
 // The length of the character whose well-formed UTF-8 starts with `lead`.
@@ -69,31 +54,82 @@ std::string_view KindName(Event::Kind kind) {
   return "the end of a list or mapping";
 }
 
-YamlEvents::YamlEvents(std::string_view bytes, const std::string& path)
-    : text_(bytes.substr(bytes.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0)),
-      path_(path) {
+YamlEvents::YamlEvents(ReadBytes read, const std::string& path)
+    : read_(std::move(read)), path_(path) {
+  char start[kByteOrderMark.size()];
+  const std::size_t got = read_(0, start, sizeof start);
+  if (std::string_view(start, got) == kByteOrderMark) text_start_ = kByteOrderMark.size();
   // The parser would stop at such bytes with a message of its own, or take
   // NUL for the mark of a UTF-16 file; they are reported here, before any
   // other problem of the file.
-  const std::size_t bad = FindBadByte(text_, ascii_);
+  const std::size_t bad = FindBadByte();
   if (bad != std::string_view::npos) {
+    char byte = 0;
+    Read(bad, &byte, 1);
     std::string message = "NUL character in the file";
-    if (text_[bad] != '\0') {
+    if (byte != '\0') {
       char buffer[64];
       std::snprintf(buffer, sizeof buffer, "the file is not UTF-8 here (byte 0x%02X)",
-                    static_cast<unsigned>(static_cast<unsigned char>(text_[bad])));
+                    static_cast<unsigned>(static_cast<unsigned char>(byte)));
       message = buffer;
     }
     FailAtByte(bad, message);
   }
   if (!yaml_parser_initialize(&parser_)) throw std::bad_alloc();
-  yaml_parser_set_input_string(&parser_, reinterpret_cast<const unsigned char*>(text_.data()),
-                               text_.size());
+  yaml_parser_set_input(&parser_, &YamlEvents::Feed, this);
 }
 
 YamlEvents::~YamlEvents() {
   if (holds_event_) yaml_event_delete(&event_);
   yaml_parser_delete(&parser_);
+}
+
+std::size_t YamlEvents::Read(std::size_t offset, char* buffer, std::size_t size) const {
+  return read_(text_start_ + offset, buffer, size);
+}
+
+// The parser is C: an exception must not pass through it. A read error is
+// kept, the parser told that the input failed, and the error raised again
+// when the parser reports it.
+int YamlEvents::Feed(void* stream, unsigned char* buffer, std::size_t size, std::size_t* got) {
+  auto& self = *static_cast<YamlEvents*>(stream);
+  try {
+    *got = self.Read(self.fed_, reinterpret_cast<char*>(buffer), size);
+    self.fed_ += *got;
+    return 1;
+  } catch (...) {
+    self.read_error_ = std::current_exception();
+    return 0;
+  }
+}
+
+// The offset of the first byte that is NUL or not part of a well-formed
+// UTF-8 character, or npos; notes whether every byte is below 0x80.
+std::size_t YamlEvents::FindBadByte() {
+  std::string piece(kPiece, '\0');
+  std::size_t start = 0;  // of the piece in the text
+  for (;;) {
+    const std::size_t got = Read(start, piece.data(), piece.size());
+    const std::string_view bytes(piece.data(), got);
+    const bool last = got < piece.size();
+    std::size_t offset = 0;
+    while (offset < bytes.size()) {
+      // Eight ASCII bytes without NUL at a time: the common case.
+      if (offset + 8 <= bytes.size() && AsciiWithoutNul(bytes.data() + offset)) {
+        offset += 8;
+        continue;
+      }
+      // A character cut by the end of the piece is read with the next one.
+      if (!last && offset + 4 > bytes.size()) break;
+      if (bytes[offset] == '\0') return start + offset;
+      const std::size_t length = text::Utf8SequenceLength(bytes, offset);
+      if (length == 0) return start + offset;
+      if (length > 1) ascii_ = false;
+      offset += length;
+    }
+    if (last) return std::string_view::npos;
+    start += offset;
+  }
 }
 
 void YamlEvents::Pull() {
@@ -191,32 +227,44 @@ bool YamlEvents::WrittenWithRefusedEscape() const {
   if (value.find("\xC2\x85") == std::string_view::npos &&
       value.find("\xC2\xA0") == std::string_view::npos)
     return false;
-  const std::size_t end = ByteOffset(event_.end_mark.index);
-  for (std::size_t i = ByteOffset(event_.start_mark.index) + 1; i + 1 < end; ++i) {
-    if (text_[i] != '\\') continue;
-    if (text_[i + 1] == 'N' || text_[i + 1] == '_') return true;
+  const std::size_t start = ByteOffset(event_.start_mark.index);
+  std::string source(ByteOffset(event_.end_mark.index) - start, '\0');
+  source.resize(Read(start, source.data(), source.size()));
+  for (std::size_t i = 1; i + 1 < source.size(); ++i) {  // after the opening quote
+    if (source[i] != '\\') continue;
+    if (source[i + 1] == 'N' || source[i + 1] == '_') return true;
     ++i;  // the escaped character, which may be a backslash
   }
   return false;
 }
 
 std::size_t YamlEvents::ByteOffset(Mark mark) const {
-  if (ascii_) return mark < text_.size() ? mark : text_.size();
+  if (ascii_) return mark;
   if (mark < cursor_mark_) cursor_mark_ = cursor_offset_ = 0;
-  while (cursor_mark_ < mark && cursor_offset_ < text_.size()) {
-    cursor_offset_ += CharacterLength(static_cast<unsigned char>(text_[cursor_offset_]));
-    ++cursor_mark_;
+  char piece[kPiece];
+  while (cursor_mark_ < mark) {
+    const std::size_t got = Read(cursor_offset_, piece, sizeof piece);
+    if (got == 0) break;
+    std::size_t offset = 0;
+    while (cursor_mark_ < mark && offset < got) {
+      offset += CharacterLength(static_cast<unsigned char>(piece[offset]));
+      ++cursor_mark_;
+    }
+    cursor_offset_ += offset;
   }
   return cursor_offset_;
 }
 
 std::string YamlEvents::Excerpt(std::size_t offset) const {
   constexpr std::size_t kLongest = 40;
-  std::size_t end = offset;
-  while (end < text_.size() && end - offset < kLongest && text_[end] != '\n' && text_[end] != '\r')
-    end += CharacterLength(static_cast<unsigned char>(text_[end]));
-  const bool cut = end < text_.size() && text_[end] != '\n' && text_[end] != '\r';
-  return std::string(text_.substr(offset, end - offset)) + (cut ? "..." : "");
+  char piece[kLongest + 4];
+  const std::string_view bytes(piece, Read(offset, piece, sizeof piece));
+  std::size_t end = 0;
+  while (end < bytes.size() && end < kLongest && bytes[end] != '\n' && bytes[end] != '\r')
+    end += CharacterLength(static_cast<unsigned char>(bytes[end]));
+  end = std::min(end, bytes.size());
+  const bool cut = end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r';
+  return std::string(bytes.substr(0, end)) + (cut ? "..." : "");
 }
 
 Position YamlEvents::PositionOf(Mark mark) const { return PositionAtByte(ByteOffset(mark)); }
@@ -224,10 +272,16 @@ Position YamlEvents::PositionOf(Mark mark) const { return PositionAtByte(ByteOff
 Position YamlEvents::PositionAtByte(std::size_t offset) const {
   Position position;
   std::size_t line_start = 0;
-  for (std::size_t i = 0; i < offset; ++i) {
-    if (text_[i] != '\n') continue;
-    ++position.line;
-    line_start = i + 1;
+  char piece[kPiece];
+  for (std::size_t start = 0; start < offset;) {
+    const std::size_t got = Read(start, piece, std::min(sizeof piece, offset - start));
+    if (got == 0) break;
+    for (std::size_t i = 0; i < got; ++i) {
+      if (piece[i] != '\n') continue;
+      ++position.line;
+      line_start = start + i + 1;
+    }
+    start += got;
   }
   position.column = static_cast<int>(offset - line_start) + 1;
   return position;
@@ -243,11 +297,12 @@ void YamlEvents::FailAtByte(std::size_t offset, const std::string& message) cons
 }
 
 void YamlEvents::FailSyntax() const {
+  if (read_error_) std::rethrow_exception(read_error_);
   if (parser_.error == YAML_MEMORY_ERROR) throw std::bad_alloc();
   const std::string problem = parser_.problem != nullptr ? parser_.problem : "unknown problem";
   const std::string context = parser_.context != nullptr ? parser_.context : "";
   if (parser_.error == YAML_READER_ERROR) {
-    // The reader counts bytes: the problem's offset is one of `text_`.
+    // The reader counts bytes: the problem's offset is one of the text.
     FailAtByte(parser_.problem_offset, "syntax error: " + problem);
   }
   // Left alone, an open quote takes every later line into its text, up to

@@ -9,6 +9,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -41,14 +43,20 @@ struct Event {
   bool IsCollection() const { return kind == Kind::kListStart || kind == Kind::kMappingStart; }
 };
 
+// Copies up to `size` bytes of the file from `offset` into `buffer` and
+// returns how many; fewer only at the end of the file. The stream reads the
+// file from the start in pieces, and again where a message needs its text,
+// so that a large file is never held whole.
+using ReadBytes = std::function<std::size_t(std::size_t offset, char* buffer, std::size_t size)>;
+
 // "null", "a text", "a list" or "a mapping", for messages.
 std::string_view KindName(Event::Kind kind);
 
 class YamlEvents {
  public:
-  // `bytes` must outlive the stream; `path` names the file in messages.
-  // Throws LoadError when the bytes are not UTF-8 or hold a NUL.
-  YamlEvents(std::string_view bytes, const std::string& path);
+  // `path` names the file in messages. Throws LoadError when the bytes are
+  // not UTF-8 or hold a NUL.
+  YamlEvents(ReadBytes read, const std::string& path);
   ~YamlEvents();
   YamlEvents(const YamlEvents&) = delete;
   YamlEvents& operator=(const YamlEvents&) = delete;
@@ -77,14 +85,21 @@ class YamlEvents {
   [[noreturn]] void FailAtByte(std::size_t offset, const std::string& message) const;
   [[noreturn]] void FailSyntax() const;
   void Pull();
+  static int Feed(void* stream, unsigned char* buffer, std::size_t size, std::size_t* got);
+  // Reads from the file after its byte order mark.
+  std::size_t Read(std::size_t offset, char* buffer, std::size_t size) const;
+  std::size_t FindBadByte();
   std::size_t ByteOffset(Mark mark) const;
   Position PositionAtByte(std::size_t offset) const;
   // The text from `offset` to the end of its line, cut after 40 bytes.
   std::string Excerpt(std::size_t offset) const;
   bool WrittenWithRefusedEscape() const;
 
-  std::string_view text_;  // the bytes after a byte order mark
+  ReadBytes read_;
   const std::string& path_;
+  std::size_t text_start_ = 0;  // after a byte order mark
+  std::size_t fed_ = 0;         // how much of the text the parser has read
+  std::exception_ptr read_error_;
   bool ascii_ = true;  // every character is one byte, so a mark is a byte offset
   yaml_parser_t parser_{};
   yaml_event_t event_{};
