@@ -10,10 +10,31 @@ namespace tarn {
 
 // Removes leading and trailing blanks (code 32) only; tabs and other
 // whitespace stay.
+std::string_view TrimView(std::string_view text);
 std::string Trim(std::string_view text);
 
 // Cuts the text at every CR, deletes every LF, trims each piece and drops the
 // empty ones. CR LF and a bare CR end a line; a bare LF joins its two sides.
+// `visit` gets each line in turn, as a view that lasts until the next.
+template <class Visit>
+void ForEachLine(std::string_view text, Visit visit) {
+  std::string joined;  // a piece without its line feeds, which are rare
+  for (std::size_t start = 0;;) {
+    const auto cr = text.find('\r', start);
+    std::string_view piece = text.substr(start, cr == std::string_view::npos ? cr : cr - start);
+    if (piece.find('\n') != std::string_view::npos) {
+      joined.clear();
+      for (char c : piece)
+        if (c != '\n') joined += c;
+      piece = joined;
+    }
+    piece = TrimView(piece);
+    if (!piece.empty()) visit(piece);
+    if (cr == std::string_view::npos) break;
+    start = cr + 1;
+  }
+}
+
 std::vector<std::string> SplitLines(std::string_view text);
 
 }  // namespace tarn

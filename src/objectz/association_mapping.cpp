@@ -8,32 +8,6 @@
 #include "objectz/generator.hpp"
 
 namespace tarn::objectz {
-namespace {
-
-// A role that a class declares through one association: the role at the
-// other end from the class, with the tagged values that belong to it.
-struct RoleView {
-  const host::Role* role;
-  const char* typeTag;
-  const char* invariantTag;
-  DeclaredRole declared;
-};
-
-// The roles of `association` that the class named `className` declares:
-// role B when the class is at the first end, then role A when it is at the
-// second end; only navigable roles count.
-std::vector<RoleView> DeclaredRoles(const host::Association& association, const std::string& className) {
-  std::vector<RoleView> roles;
-  const host::Role& roleA = association.FirstRole();
-  const host::Role& roleB = association.SecondRole();
-  if (roleA.RoleSupplierName() == className && roleB.RoleNavigable())
-    roles.push_back({&roleB, "TypeOfRoleB", "RoleBInvariant", DeclaredRole::kRoleB});
-  if (roleB.RoleSupplierName() == className && roleA.RoleNavigable())
-    roles.push_back({&roleA, "TypeOfRoleA", "RoleAInvariant", DeclaredRole::kRoleA});
-  return roles;
-}
-
-}  // namespace
 
 std::string CardinalityLine(std::string_view role, std::string_view multiplicity, DeclaredRole declared) {
   const bool roleA = declared == DeclaredRole::kRoleA;
@@ -45,44 +19,45 @@ std::string CardinalityLine(std::string_view role, std::string_view multiplicity
   return R"(\#)" + r + " = " + std::string(multiplicity) + R"( \\)";
 }
 
-// Reads the diagram's associations once per document and files each under the
-// class names at its ends, so that a class visits only its own associations,
-// still in diagram order.
+// Reads the diagram's associations once per document and files each role a
+// class declares under the class name at the other end, so that a class
+// visits only its own roles, still in diagram order, and the names at both
+// ends are read once for all classes.
 void Generator::IndexAssociations() {
   myAssociations = myDiagram->ClassAssociations();
-  associationsBySupplier.clear();
+  declaredRoles.clear();
   const int associationCount = myAssociations.ItemCount();
   for (int k = 1; k <= associationCount; ++k) {
-    const auto position = static_cast<std::int16_t>(k);
-    const host::Association& association = myAssociations.ItemAt(position);
-    const std::string nameA = association.FirstRole().RoleSupplierName();
-    const std::string nameB = association.SecondRole().RoleSupplierName();
-    associationsBySupplier[nameA].push_back(position);
-    if (nameB != nameA) associationsBySupplier[nameB].push_back(position);
+    const host::Association& association = myAssociations.ItemAt(static_cast<std::int16_t>(k));
+    const host::Role& roleA = association.FirstRole();
+    const host::Role& roleB = association.SecondRole();
+    std::string nameA = roleA.RoleSupplierName();
+    std::string nameB = roleB.RoleSupplierName();
+    if (roleB.RoleNavigable())
+      declaredRoles[nameA].push_back(
+          {&association, &roleB, "TypeOfRoleB", "RoleBInvariant", DeclaredRole::kRoleB, nameB});
+    if (roleA.RoleNavigable())
+      declaredRoles[nameB].push_back(
+          {&association, &roleA, "TypeOfRoleA", "RoleAInvariant", DeclaredRole::kRoleA, nameA});
   }
 }
 
 void Generator::MapAssocToOZ(std::int16_t ClassID) {
-  const std::string className = myClasses.ItemAt(ClassID).ElementName();
-  const auto found = associationsBySupplier.find(className);
-  const std::vector<std::int16_t> none;
-  const auto& positions = found == associationsBySupplier.end() ? none : found->second;
+  const auto found = declaredRoles.find(myClasses.ItemAt(ClassID).ElementName());
+  const std::vector<DeclaredRoleOf> none;
+  const auto& roles = found == declaredRoles.end() ? none : found->second;
 
-  for (const auto position : positions) {
-    const host::Association& association = myAssociations.ItemAt(position);
-    for (const auto& view : DeclaredRoles(association, className)) {
-      std::string type;
-      if (view.role->RoleCardinality() != "1") type = association.TaggedValue(host::kTool, view.typeTag) + " ";
-      WriteRow(view.role->ElementName() + " : " + type + view.role->RoleSupplierName());
-    }
+  for (const DeclaredRoleOf& declared : roles) {
+    std::string type;
+    if (declared.role->RoleCardinality() != "1")
+      type = declared.association->TaggedValue(host::kTool, declared.typeTag) + " ";
+    WriteRow(declared.role->ElementName() + " : " + type + declared.supplierName);
   }
   WriteBar();
-  for (const auto position : positions) {
-    const host::Association& association = myAssociations.ItemAt(position);
-    for (const auto& view : DeclaredRoles(association, className)) {
-      WriteRow(CardinalityLine(view.role->ElementName(), view.role->RoleCardinality(), view.declared));
-      WriteRow(association.TaggedValue(host::kTool, view.invariantTag));
-    }
+  for (const DeclaredRoleOf& declared : roles) {
+    WriteRow(CardinalityLine(declared.role->ElementName(), declared.role->RoleCardinality(),
+                             declared.declared));
+    WriteRow(declared.association->TaggedValue(host::kTool, declared.invariantTag));
   }
 }
 

@@ -16,16 +16,15 @@ namespace {
 // (x' = x + 1 gives x, result! = x gives result). A line that starts with a
 // prime or a "!" gives an empty name. Names are joined with ",".
 std::string DeltaList(std::string_view postcondition) {
-  const auto lines = SplitLines(postcondition);
-  const int lineCount = CountOf(lines.size());
   std::string list;
-  for (int j = 0; j < lineCount; ++j) {
-    std::string_view name = lines[static_cast<std::size_t>(j)];
+  std::size_t lines = 0;
+  ForEachLine(postcondition, [&](std::string_view name) {
+    CountOf(++lines);  // a 16-bit count: the 32768th line overflows
     name = name.substr(0, name.find('\''));
     name = name.substr(0, name.find('!'));
+    if (lines > 1) list += ',';
     list += name;
-    if (j + 1 < lineCount) list += ',';
-  }
+  });
   return list;
 }
 

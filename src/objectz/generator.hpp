@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/host.hpp"
+#include "objectz/cardinality.hpp"
 
 namespace tarn::objectz {
 
@@ -89,9 +90,21 @@ class Generator {
   const host::ClassDiagram* myDiagram = nullptr;
   host::Items<host::Class> myClasses;
   host::Items<host::Association> myAssociations;
-  // Positions in myAssociations of the associations that have a class of
-  // that name at either end, in diagram order, each once.
-  std::unordered_map<std::string, std::vector<std::int16_t>> associationsBySupplier;
+  // A role that a class declares through one association: the navigable role
+  // at the other end from the class, the tagged values that belong to it,
+  // and the name of the class at that end.
+  struct DeclaredRoleOf {
+    const host::Association* association;
+    const host::Role* role;
+    const char* typeTag;
+    const char* invariantTag;
+    DeclaredRole declared;
+    std::string supplierName;
+  };
+  // The roles each class name declares, in diagram order: role B of an
+  // association whose role A is at a class of that name, then role A of one
+  // whose role B is.
+  std::unordered_map<std::string, std::vector<DeclaredRoleOf>> declaredRoles;
 
   std::vector<std::string> gaGivenSets;
   std::unordered_set<std::string> recordedGivenSets;  // the names of gaGivenSets

@@ -1,5 +1,6 @@
 // The given-set table: the names of the attribute types of the whole diagram,
 // each once, declared in one zed paragraph before the first class.
+#include <algorithm>
 #include <array>
 #include <string>
 #include <string_view>
@@ -22,24 +23,30 @@ constexpr std::array<std::string_view, 27> kTypeOperators = {
 };
 
 // Every occurrence of `removed` deleted in one left-to-right pass: text that
-// comes together around a deletion is not searched again.
-std::string RemoveAll(const std::string& text, std::string_view removed) {
-  std::string result;
-  result.reserve(text.size());
-  std::size_t start = 0;
-  for (auto found = text.find(removed); found != std::string::npos; found = text.find(removed, start)) {
-    result.append(text, start, found - start);
-    start = found + removed.size();
+// comes together around a deletion is not searched again. The text is
+// compacted in place; a text without `removed` is left as it is.
+void RemoveAll(std::string& text, std::string_view removed) {
+  std::size_t found = text.find(removed);
+  if (found == std::string::npos) return;
+  std::size_t kept = found;  // the end of the text kept so far
+  for (;;) {
+    const std::size_t from = found + removed.size();
+    found = text.find(removed, from);
+    const std::size_t until = found == std::string::npos ? text.size() : found;
+    std::copy(text.begin() + static_cast<std::ptrdiff_t>(from),
+              text.begin() + static_cast<std::ptrdiff_t>(until),
+              text.begin() + static_cast<std::ptrdiff_t>(kept));
+    kept += until - from;
+    if (found == std::string::npos) break;
   }
-  result.append(text, start);
-  return result;
+  text.resize(kept);
 }
 
 }  // namespace
 
 std::string Generator::CreateGivenSets(const std::string& GivenSets) {
   std::string text = GivenSets;
-  for (const auto removed : kTypeOperators) text = RemoveAll(text, removed);
+  for (const auto removed : kTypeOperators) RemoveAll(text, removed);
   return text;
 }
 
