@@ -22,6 +22,7 @@ void ForEachLine(std::string_view text, Visit visit) {
   for (std::size_t start = 0;;) {
     const auto cr = text.find('\r', start);
     std::string_view piece = text.substr(start, cr == std::string_view::npos ? cr : cr - start);
+    if (!piece.empty() && piece.front() == '\n') piece.remove_prefix(1);  // the LF of CR LF
     if (piece.find('\n') != std::string_view::npos) {
       joined.clear();
       for (char c : piece)

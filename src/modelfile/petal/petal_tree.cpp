@@ -1,6 +1,7 @@
 #include "modelfile/petal/petal_tree.hpp"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 #include "modelfile/load_error.hpp"
@@ -9,12 +10,31 @@
 namespace tarn::modelfile::petal {
 namespace {
 
-bool IsBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-bool IsWordStart(unsigned char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
-}
-bool IsWordChar(unsigned char c) { return IsWordStart(c) || IsDigit(c); }
+// The classes of the bytes the parser tells apart, looked up in one table:
+// the parser asks for every byte of the file.
+enum : std::uint8_t {
+  kBlank = 1,      // space, tab, CR, LF
+  kDigit = 2,
+  kWordStart = 4,  // letters and '_'
+  kPlain = 8,      // a byte a quoted string takes without a second look
+};
+
+constexpr std::array<std::uint8_t, 256> kClasses = [] {
+  std::array<std::uint8_t, 256> classes{};
+  for (const unsigned char c : {' ', '\t', '\r', '\n'}) classes[c] |= kBlank;
+  for (unsigned c = '0'; c <= '9'; ++c) classes[c] |= kDigit;
+  for (unsigned c = 'a'; c <= 'z'; ++c) classes[c] |= kWordStart;
+  for (unsigned c = 'A'; c <= 'Z'; ++c) classes[c] |= kWordStart;
+  classes['_'] |= kWordStart;
+  for (unsigned c = 0; c < 0x80; ++c)
+    if (c != '"' && c != '\\' && c != '\n') classes[c] |= kPlain;
+  return classes;
+}();
+
+bool IsBlank(unsigned char c) { return (kClasses[c] & kBlank) != 0; }
+bool IsDigit(unsigned char c) { return (kClasses[c] & kDigit) != 0; }
+bool IsWordStart(unsigned char c) { return (kClasses[c] & kWordStart) != 0; }
+bool IsWordChar(unsigned char c) { return (kClasses[c] & (kWordStart | kDigit)) != 0; }
 
 // Appends `text`, turning every line feed that does not follow a carriage
 // return into CR LF.
@@ -39,13 +59,15 @@ enum class Expect : std::uint8_t {
 };
 
 struct Frame {
-  std::uint32_t node = kNoNode;
+  std::uint32_t node = kNoNode;  // kNoNode while nodes are not recorded
   std::uint32_t last_child = kNoNode;
   std::uint32_t open_offset = 0;
   std::uint32_t key_offset = 0;
   std::uint32_t key_length = 0;
   FrameKind kind = FrameKind::kTop;
   Expect expect = Expect::kForms;
+  bool holds_views = false;  // the items list of a class diagram
+  bool is_view = false;      // an object of such a list
 };
 
 class Parser {
@@ -61,7 +83,7 @@ class Parser {
     stack_.push_back(Frame{});
     const std::size_t end = bytes_.size();
     for (;;) {
-      while (pos_ < end && IsBlank(Byte(pos_))) ++pos_;
+      SkipBlanks();
       if (pos_ == end) break;
       const unsigned char c = Byte(pos_);
       if (c == '(') {
@@ -71,15 +93,15 @@ class Parser {
       } else if (c == '"') {
         // The offset is taken before String() moves past the string.
         const std::uint32_t at = Offset();
-        Place(String(), at);
+        Place(NodeType::kString, String(), at);
       } else if (c == '|' && (pos_ == 0 || bytes_[pos_ - 1] == '\n')) {
         const std::uint32_t at = Offset();
-        Place(TextBlock(), at);
+        Place(NodeType::kTextBlock, TextBlock(), at);
       } else if (c == '@') {
         Reference();
       } else if (IsDigit(c) || (c == '-' && pos_ + 1 < end && IsDigit(Byte(pos_ + 1)))) {
         const std::uint32_t at = Offset();
-        Place(Number(), at);
+        Place(NodeType::kNumber, Number(), at);
       } else if (IsWordStart(c)) {
         Word();
       } else if (c == ',' && stack_.back().kind == FrameKind::kTuple) {
@@ -127,7 +149,9 @@ class Parser {
     return std::string("byte 0x") + kHex[c >> 4] + kHex[c & 15];
   }
 
+  // A new node, or kNoNode below a view's properties, which are not kept.
   std::uint32_t NewNode(NodeType type, std::size_t offset, std::size_t length) {
+    if (skip_depth_ != 0) return kNoNode;
     Node node;
     node.type = type;
     node.text_offset = static_cast<std::uint32_t>(offset);
@@ -137,6 +161,7 @@ class Parser {
   }
 
   void Append(Frame& frame, std::uint32_t child) {
+    if (child == kNoNode) return;
     if (frame.kind == FrameKind::kTop) {
       top_forms_.push_back(child);
       return;
@@ -148,24 +173,23 @@ class Parser {
     frame.last_child = child;
   }
 
-  // Puts a finished value (or a form just opened) into the innermost form.
-  void Place(std::uint32_t child, std::uint32_t offset) {
+  // Puts a finished value (or a form just opened) of that type into the
+  // innermost form; `child` is kNoNode when it is not kept.
+  void Place(NodeType type, std::uint32_t child, std::uint32_t offset) {
     Frame& frame = stack_.back();
-    Node& node = tree_.nodes[child];
     switch (frame.expect) {
       case Expect::kForms:
-        if (node.type != NodeType::kObject)
-          Fail(offset, "unexpected " + What(node) + " outside an object");
+        if (type != NodeType::kObject)
+          Fail(offset, "unexpected " + What(type) + " outside an object");
         break;
       case Expect::kNamesOrKey:
-        if (node.type != NodeType::kString)
-          Fail(offset, "unexpected " + What(node) + " where a key belongs");
+        if (type != NodeType::kString)
+          Fail(offset, "unexpected " + What(type) + " where a key belongs");
         break;
       case Expect::kKey:
-        Fail(offset, "unexpected " + What(node) + " where a key belongs");
+        Fail(offset, "unexpected " + What(type) + " where a key belongs");
       case Expect::kValue:
-        node.key_offset = frame.key_offset;
-        node.key_length = frame.key_length;
+        if (child != kNoNode) SetKey(child, frame.key_offset);
         frame.expect = Expect::kKey;
         break;
       case Expect::kItems:
@@ -174,13 +198,24 @@ class Parser {
         frame.expect = Expect::kEnd;
         break;
       case Expect::kEnd:
-        Fail(offset, "unexpected " + What(node) + ": a wrapped value holds one value");
+        Fail(offset, "unexpected " + What(type) + ": a wrapped value holds one value");
     }
     Append(frame, child);
   }
 
-  static std::string What(const Node& node) {
-    switch (node.type) {
+  void SetKey(std::uint32_t child, std::uint32_t key_offset) {
+    Node& node = tree_.nodes[child];
+    const std::uint32_t distance = node.text_offset - key_offset;
+    if (distance < kFarKey) {
+      node.key_distance = static_cast<std::uint16_t>(distance);
+    } else {
+      node.key_distance = kFarKey;
+      tree_.far_keys.emplace(child, key_offset);
+    }
+  }
+
+  static std::string What(NodeType type) {
+    switch (type) {
       case NodeType::kObject:
         return "object";
       case NodeType::kList:
@@ -209,7 +244,10 @@ class Parser {
   }
 
   void SkipBlanks() {
-    while (pos_ < bytes_.size() && IsBlank(Byte(pos_))) ++pos_;
+    // A local position: the compiler must assume a byte store may change pos_.
+    std::size_t p = pos_;
+    while (p < bytes_.size() && IsBlank(Byte(p))) ++p;
+    pos_ = p;
   }
 
   void Open() {
@@ -252,14 +290,23 @@ class Parser {
         expect = Expect::kWrappedValue;
       }
     }
-    const std::uint32_t node = NewNode(type, kind_offset, kind_length);
-    Place(node, open);
+    const Frame& parent = stack_.back();
+    // A view's properties are kept, what they hold is not.
+    const bool view_property = parent.is_view && parent.expect == Expect::kValue;
     Frame frame;
+    frame.holds_views = kind == FrameKind::kList && parent.kind == FrameKind::kObject &&
+                        parent.expect == Expect::kValue && parent.node != kNoNode &&
+                        tree_.Raw(tree_.nodes[parent.node]) == "ClassDiagram" &&
+                        bytes_.substr(parent.key_offset, parent.key_length) == "items";
+    frame.is_view = kind == FrameKind::kObject && parent.holds_views;
+    const std::uint32_t node = NewNode(type, kind_offset, kind_length);
+    Place(type, node, open);
     frame.node = node;
     frame.open_offset = open;
     frame.kind = kind;
     frame.expect = expect;
     stack_.push_back(frame);
+    if (view_property && skip_depth_ == 0) skip_depth_ = stack_.size();
   }
 
   void Close() {
@@ -270,6 +317,7 @@ class Parser {
                          "' without a value");
     if (frame.expect == Expect::kWrappedValue) Fail(Offset(), "wrapped value without a value");
     stack_.pop_back();
+    if (stack_.size() < skip_depth_) skip_depth_ = 0;
     ++pos_;
   }
 
@@ -285,13 +333,13 @@ class Parser {
     return length;
   }
 
-
   std::uint32_t String() {
     const std::uint32_t open = Offset();
     std::size_t p = pos_ + 1;
     std::uint8_t flags = 0;
     const std::size_t end = bytes_.size();
     for (;;) {
+      while (p < end && (kClasses[Byte(p)] & kPlain) != 0) ++p;
       if (p >= end) Fail(open, "unterminated string");
       const unsigned char c = Byte(p);
       if (c == '"') break;
@@ -306,7 +354,7 @@ class Parser {
       }
     }
     const std::uint32_t node = NewNode(NodeType::kString, pos_ + 1, p - pos_ - 1);
-    tree_.nodes[node].flags = flags;
+    if (node != kNoNode) tree_.nodes[node].flags = flags;
     pos_ = p + 1;
     return node;
   }
@@ -353,13 +401,13 @@ class Parser {
     pos_ = p;
     Frame& frame = stack_.back();
     if (frame.expect == Expect::kNamesOrKey) {
-      tree_.nodes[frame.node].tag = static_cast<std::uint32_t>(number);
+      if (frame.node != kNoNode) tree_.nodes[frame.node].tag = static_cast<std::uint32_t>(number);
       frame.expect = Expect::kKey;
       return;
     }
     const std::uint32_t node = NewNode(NodeType::kReference, at, p - at);
-    tree_.nodes[node].tag = static_cast<std::uint32_t>(number);
-    Place(node, at);
+    if (node != kNoNode) tree_.nodes[node].tag = static_cast<std::uint32_t>(number);
+    Place(NodeType::kReference, node, at);
   }
 
   void Word() {
@@ -372,7 +420,8 @@ class Parser {
       frame.expect = Expect::kValue;
       return;
     }
-    Place(NewNode(NodeType::kIdentifier, start, pos_ - start), static_cast<std::uint32_t>(start));
+    Place(NodeType::kIdentifier, NewNode(NodeType::kIdentifier, start, pos_ - start),
+          static_cast<std::uint32_t>(start));
   }
 
   void Finish() {
@@ -392,15 +441,40 @@ class Parser {
   Tree tree_;
   std::vector<Frame> stack_;
   std::vector<std::uint32_t> top_forms_;
+  // While nodes are not recorded: the depth of the stack where that began.
+  std::size_t skip_depth_ = 0;
 };
 
 }  // namespace
 
+std::string_view Tree::Key(const Node& node) const {
+  if (node.key_distance == 0) return {};
+  const std::size_t start =
+      node.key_distance == kFarKey
+          ? far_keys.at(static_cast<std::uint32_t>(&node - nodes.data()))
+          : node.text_offset - node.key_distance;
+  std::size_t end = start;
+  while (end < bytes.size() && IsWordChar(static_cast<unsigned char>(bytes[end]))) ++end;
+  return bytes.substr(start, end - start);
+}
+
 const Node* Tree::Property(const Node& object, std::string_view key) const {
+  if (key.empty()) return nullptr;  // keys are words
   for (std::uint32_t child = object.first_child; child != kNoNode;
        child = nodes[child].next_sibling) {
     const Node& node = nodes[child];
-    if (node.key_length == key.size() && Key(node) == key) return &node;
+    if (node.key_distance == 0) continue;
+    if (node.key_distance == kFarKey) {
+      if (Key(node) == key) return &node;
+      continue;
+    }
+    // The key is the word that starts there: `key` and then no word byte.
+    const std::size_t start = node.text_offset - node.key_distance;
+    const std::size_t end = start + key.size();
+    if (end < node.text_offset && bytes[start] == key.front() &&
+        bytes.compare(start, key.size(), key) == 0 &&
+        !IsWordChar(static_cast<unsigned char>(bytes[end])))
+      return &node;
   }
   return nullptr;
 }
@@ -409,7 +483,7 @@ const Node* Tree::Name(const Node& object, std::size_t index) const {
   for (std::uint32_t child = object.first_child; child != kNoNode;
        child = nodes[child].next_sibling) {
     const Node& node = nodes[child];
-    if (node.key_length != 0) break;
+    if (node.key_distance != 0) break;
     if (index-- == 0) return &node;
   }
   return nullptr;

@@ -1,11 +1,15 @@
 // The syntax tree of one petal file. The parser reads the bytes once and
 // records every value as a node that points back into the file's bytes, so
-// nothing is copied until the mapping asks for a text.
+// nothing is copied until the mapping asks for a text. What a class diagram's
+// views hold below their properties (labels, role views, points: layout,
+// which Tarn never reads) is checked but not recorded: it is half of a large
+// model's nodes.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -29,19 +33,22 @@ inline constexpr std::uint32_t kNoNode = 0xffffffffu;
 inline constexpr std::uint8_t kHasEscape = 1;
 inline constexpr std::uint8_t kHasLineFeed = 2;
 
+// A key's distance that does not fit a node: the tree keeps the key aside.
+inline constexpr std::uint16_t kFarKey = 0xffff;
+
 struct Node {
   // Objects, lists and wrapped values: the kind word (may be empty for a
   // list). Strings: the bytes between the quotes. Text blocks: from the first
   // | to the end of the last line. Other scalars: their characters.
   std::uint32_t text_offset = 0;
   std::uint32_t text_length = 0;
-  // The key when the node is the value of an object's property; an object's
-  // names are its first children and have no key.
-  std::uint32_t key_offset = 0;
-  std::uint32_t key_length = 0;
   std::uint32_t first_child = kNoNode;
   std::uint32_t next_sibling = kNoNode;
   std::uint32_t tag = 0;  // an object's @N label, a reference's N; 0: none
+  // When the node is the value of an object's property, how many bytes
+  // before its text the key (a word) starts; 0 for an object's names, which
+  // are its first children and have no key.
+  std::uint16_t key_distance = 0;
   NodeType type = NodeType::kObject;
   std::uint8_t flags = 0;
 };
@@ -57,13 +64,14 @@ struct Tree {
   bool valid_utf8 = true;
   bool has_multibyte = false;
 
+  // Where the keys too far from their values for key_distance start, by node.
+  std::unordered_map<std::uint32_t, std::uint32_t> far_keys;
+
   const Node& at(std::uint32_t index) const { return nodes[index]; }
   std::string_view Raw(const Node& node) const {
     return bytes.substr(node.text_offset, node.text_length);
   }
-  std::string_view Key(const Node& node) const {
-    return bytes.substr(node.key_offset, node.key_length);
-  }
+  std::string_view Key(const Node& node) const;
   // The first property of `object` under `key`, or nullptr.
   const Node* Property(const Node& object, std::string_view key) const;
   // The `index`-th (0-based) name of an object, or nullptr.
