@@ -12,7 +12,7 @@
 #include <unordered_set>
 
 #include "common/error.hpp"
-#include "common/read_file.hpp"
+#include "common/mapped_file.hpp"
 #include "modelfile/load_error.hpp"
 #include "modelfile/petal/char_set.hpp"
 #include "modelfile/petal/petal_tree.hpp"
@@ -29,7 +29,8 @@ using petal::Tree;
 
 struct SourceFile {
   std::string path;
-  std::string bytes;
+  std::string bytes;                   // a file handed over as bytes
+  std::unique_ptr<MappedFile> mapped;  // a file read from disk
   Tree tree;
   long version = 0;
 };
@@ -184,10 +185,30 @@ class Loader {
          const std::function<void(const std::string&)>& warn)
       : model_path_(path), options_(options), warn_(warn) {}
 
-  PetalModel Run(std::string main_bytes) {
+  // Loads the model file, given as bytes or mapped, and its units. A file
+  // that changed while it was read spoils what was read of it, also the
+  // error it caused, which is then replaced by the file's own.
+  PetalModel Run(std::string main_bytes, std::unique_ptr<MappedFile> main_mapped) {
+    try {
+      PetalModel loaded = Load(std::move(main_bytes), std::move(main_mapped));
+      CheckFilesUnchanged();
+      return loaded;
+    } catch (const LoadError&) {
+      CheckFilesUnchanged();
+      throw;
+    }
+  }
+
+ private:
+  void CheckFilesUnchanged() const {
+    for (const SourceFile& file : files_)
+      if (file.mapped) file.mapped->CheckUnchanged();
+  }
+
+  PetalModel Load(std::string main_bytes, std::unique_ptr<MappedFile> main_mapped) {
     result_.app = std::make_unique<host::MemoryApplication>();
     model_ = &result_.app->model;
-    const SourceFile& main = Add(model_path_, std::move(main_bytes));
+    const SourceFile& main = Add(model_path_, std::move(main_bytes), std::move(main_mapped));
     const std::optional<FileIdentity> main_identity = IdentityOf(model_path_);
     if (main_identity) parsed_.emplace(*main_identity, &main);
     DetectEncoding(main);
@@ -220,7 +241,6 @@ class Loader {
     return std::move(result_);
   }
 
- private:
   // The file at `path`, read and parsed once whatever the spelling of the
   // path that leads to it.
   const SourceFile& Open(const std::string& path, const std::optional<FileIdentity>& identity) {
@@ -228,16 +248,18 @@ class Loader {
       const auto parsed = parsed_.find(*identity);
       if (parsed != parsed_.end()) return *parsed->second;
     }
-    const SourceFile& file = Add(path, ReadModelFile(path));
+    const SourceFile& file = Add(path, {}, std::make_unique<MappedFile>(path));
     if (identity) parsed_.emplace(*identity, &file);
     return file;
   }
 
-  const SourceFile& Add(const std::string& path, std::string bytes) {
+  const SourceFile& Add(const std::string& path, std::string bytes,
+                        std::unique_ptr<MappedFile> mapped) {
     SourceFile& file = files_.emplace_back();
     file.path = path;
     file.bytes = std::move(bytes);
-    file.tree = petal::Parse(path, file.bytes);
+    file.mapped = std::move(mapped);
+    file.tree = petal::Parse(path, file.mapped ? file.mapped->Bytes() : file.bytes);
     const Node& header = file.tree.at(file.tree.header);
     const std::string version = file.tree.PropertyText(header, "version");
     file.version = version.empty() ? 0 : std::strtol(version.c_str(), nullptr, 10);
@@ -642,12 +664,12 @@ class Loader {
 
 PetalModel LoadPetalModel(const std::string& path, const PetalOptions& options,
                           const std::function<void(const std::string&)>& warn) {
-  return ParsePetalModel(ReadModelFile(path), path, options, warn);
+  return Loader(path, options, warn).Run({}, std::make_unique<MappedFile>(path));
 }
 
 PetalModel ParsePetalModel(std::string bytes, const std::string& path, const PetalOptions& options,
                            const std::function<void(const std::string&)>& warn) {
-  return Loader(path, options, warn).Run(std::move(bytes));
+  return Loader(path, options, warn).Run(std::move(bytes), nullptr);
 }
 
 }  // namespace tarn::modelfile

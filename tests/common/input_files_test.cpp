@@ -1,0 +1,94 @@
+// Input files read whole, in pieces and mapped: the same bytes every way,
+// and a mapped file that shrinks under the reader is an error, not a crash.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "common/error.hpp"
+#include "common/mapped_file.hpp"
+#include "common/read_file.hpp"
+
+namespace tarn {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+class InputFilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("tarn-input-" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Write(const std::string& name, const std::string& bytes) {
+    const std::string path = (dir_ / name).string();
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+
+  fs::path dir_;
+};
+
+// Three pages and a bit, every byte different from its neighbours.
+std::string Pages() {
+  std::string bytes;
+  for (int i = 0; i < 3 * 4096 + 100; ++i) bytes += static_cast<char>('a' + i % 26);
+  return bytes;
+}
+
+TEST_F(InputFilesTest, EveryWayOfReadingGivesTheSameBytes) {
+  for (const std::string& bytes : {std::string(), std::string("x"), Pages()}) {
+    const std::string path = Write("model", bytes);
+    EXPECT_EQ(ReadWholeFile(path), bytes);
+    EXPECT_EQ(MappedFile(path).Bytes(), bytes);
+    const InputFile file(path);
+    ASSERT_TRUE(file.Seekable());
+    std::string pieces(bytes.size() + 10, '?');
+    const std::size_t first = file.ReadAt(0, pieces.data(), 4000);
+    const std::size_t rest = file.ReadAt(first, pieces.data() + first, pieces.size() - first);
+    pieces.resize(first + rest);  // fewer bytes only at the end
+    EXPECT_EQ(pieces, bytes);
+  }
+  // A file of /proc says it is empty but is not: it is read, not mapped.
+  EXPECT_THAT(std::string(MappedFile("/proc/self/status").Bytes()), HasSubstr("Name:"));
+}
+
+TEST_F(InputFilesTest, FoldersAndMissingFilesArePlatformErrors) {
+  for (const std::string& path : {dir_.string(), (dir_ / "missing").string()}) {
+    for (int way = 0; way < 2; ++way) {
+      try {
+        if (way == 0) MappedFile mapped(path);
+        if (way == 1) InputFile file(path);
+        FAIL() << path;
+      } catch (const Error& error) {
+        EXPECT_THAT(error.Description(), HasSubstr("Cannot read " + path + ": "));
+      }
+    }
+  }
+}
+
+TEST_F(InputFilesTest, AMappedFileThatShrinksReadsAsZerosAndIsAnError) {
+  const std::string path = Write("model", Pages());
+  const MappedFile mapped(path);
+  EXPECT_FALSE(mapped.Changed());
+  ASSERT_EQ(::truncate(path.c_str(), 4096), 0);
+  const std::string_view bytes = mapped.Bytes();
+  EXPECT_EQ(bytes[100], 'a' + 100 % 26);  // still in the file
+  EXPECT_EQ(bytes[2 * 4096 + 7], '\0');   // gone: read as zero instead of SIGBUS
+  EXPECT_EQ(bytes.back(), '\0');
+  EXPECT_TRUE(mapped.Changed());
+  try {
+    mapped.CheckUnchanged();
+    FAIL() << "a changed file passed";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.Description(), "Cannot read " + path + ": the file changed while it was read");
+  }
+}
+
+}  // namespace
+}  // namespace tarn
