@@ -81,6 +81,53 @@ TEST(PetalTree, ObjectsKeepNamesTagAndRepeatedKeysInOrder) {
   EXPECT_EQ(tree.PropertyText(design, "card"), "0..n");
 }
 
+// A class diagram's views keep their names and properties; what the
+// properties hold (labels, role views, points) is layout and is not kept,
+// but it is still checked.
+TEST(PetalTree, ClassDiagramViewsKeepTheirPropertiesButNotTheirLayout) {
+  const std::string diagram =
+      "(object ClassDiagram \"Main\"\n"
+      "    items (list diagram_item_list\n"
+      "\t(object ClassView \"Class\" \"Logical View::A\" @1\n"
+      "\t    location (10, 20)\n"
+      "\t    label (object ItemLabel Parent_View @1 label \"A\")\n"
+      "\t    quidu \"42\")\n"
+      "\t(object AssociationViewNew \"r\" @2\n"
+      "\t    roleview_list (list RoleViews (object RoleView \"a\" @3 label \"x\"))\n"
+      "\t    quidu \"43\")))\n";
+  const std::string bytes = Body("(object Design \"Logical View\"\n  diagram " + diagram + ")");
+  const Tree tree = Parse("m.mdl", bytes);
+  const Node& main = *tree.Property(tree.at(tree.body), "diagram");
+  const auto views = Children(tree, *tree.Property(main, "items"));
+  ASSERT_EQ(views.size(), 2u);
+  EXPECT_EQ(tree.Raw(*views[0]), "ClassView");
+  EXPECT_EQ(views[0]->tag, 1u);
+  EXPECT_EQ(tree.Text(*tree.Name(*views[0], 1)), "Logical View::A");
+  EXPECT_EQ(tree.PropertyText(*views[0], "quidu"), "42");
+  EXPECT_EQ(tree.Raw(*tree.Property(*views[0], "label")), "ItemLabel");
+  EXPECT_TRUE(Children(tree, *tree.Property(*views[0], "label")).empty());
+  EXPECT_TRUE(Children(tree, *tree.Property(*views[0], "location")).empty());
+  EXPECT_TRUE(Children(tree, *tree.Property(*views[1], "roleview_list")).empty());
+  EXPECT_EQ(tree.PropertyText(*views[1], "quidu"), "43");
+
+  EXPECT_EQ(ErrorOf(Body("(object Design d " + diagram.substr(0, diagram.find("label (")) +
+                         "label (object ItemLabel a)))))")),
+            "m.mdl:10:31: key 'a' without a value");
+}
+
+// A key is kept as a distance back from its value; one too far for that is
+// kept aside and found all the same.
+TEST(PetalTree, KeysFarFromTheirValues) {
+  const std::string bytes =
+      Body("(object Design far" + std::string(70000, ' ') + "\"x\" near \"y\")");
+  const Tree tree = Parse("m.mdl", bytes);
+  const Node& design = tree.at(tree.body);
+  EXPECT_EQ(tree.PropertyText(design, "far"), "x");
+  EXPECT_EQ(tree.PropertyText(design, "near"), "y");
+  EXPECT_EQ(tree.Key(*tree.Property(design, "far")), "far");
+  EXPECT_EQ(tree.Property(design, "fa"), nullptr);
+}
+
 TEST(PetalTree, QuotedStringsUndoEscapesAndEndLinesWithCrLf) {
   const std::string bytes = Body(
       "(object Class_Category \"Kich v\\\\ao\\\"Dang nhap\\\"\"\n"
