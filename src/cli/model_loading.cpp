@@ -31,8 +31,8 @@ std::string Head(const std::string& path) {
 LoadedModel LoadedModel::Load(const std::string& path, const LoadOptions& options) {
   LoadedModel loaded;
   // A regular file is opened twice: its head tells the format, then its
-  // reader reads it (an XMI file a piece at a time). Anything else (a pipe)
-  // is read once, whole.
+  // reader reads it (an XMI or native file a piece at a time, a petal file
+  // mapped). Anything else (a pipe) is read once, whole.
   CheckModelFile(path);
   struct stat status {};
   const bool regular = ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
@@ -43,12 +43,13 @@ LoadedModel LoadedModel::Load(const std::string& path, const LoadOptions& option
     throw UsageError("--encoding " + options.encoding + ": " + path +
                      " is not an XMI model; a Tarn model file names its code page with encoding:, a "
                      "Rose model with its charSet");
-  if (regular && format != modelfile::ModelFormat::kXmi) bytes = ReadModelFile(path);
   switch (format) {
     case modelfile::ModelFormat::kPetal: {
       modelfile::PetalOptions petalOptions;
       petalOptions.pathMap = options.pathMap;
-      loaded.petal_ = modelfile::ParsePetalModel(std::move(bytes), path, petalOptions, warn);
+      loaded.petal_ =
+          regular ? modelfile::LoadPetalModel(path, petalOptions, warn)
+                  : modelfile::ParsePetalModel(std::move(bytes), path, petalOptions, warn);
       loaded.app_ = loaded.petal_->app.get();
       break;
     }
@@ -68,7 +69,8 @@ LoadedModel LoadedModel::Load(const std::string& path, const LoadOptions& option
       break;
     }
     case modelfile::ModelFormat::kNative:
-      loaded.native_ = modelfile::ParseNativeModel(bytes, path);
+      loaded.native_ =
+          regular ? modelfile::LoadNativeModel(path) : modelfile::ParseNativeModel(bytes, path);
       loaded.app_ = loaded.native_.get();
       break;
   }
