@@ -74,7 +74,7 @@ measure() {
       size=$(stat -c %s "$model")
       # An XMI model is read with the .notation beside it.
       [ "$format" = uml ] && size=$((size + $(stat -c %s "$models/model-$n.notation")))
-      limit=$(awk -v s="$size" 'BEGIN { printf "%.1f", 4 * s / 1e6 + 20 }')
+      limit=$(awk -v s="$size" 'BEGIN { printf "%.1f", 2 * s / 1e6 + 30 }')
       for command in property-check refinement-check objectz; do
         case $command in
           property-check) select=(--select C0) ;;
