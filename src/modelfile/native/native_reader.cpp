@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "common/error.hpp"
 #include "common/read_file.hpp"
 #include "modelfile/native/yaml_events.hpp"
 #include "modelfile/text/code_page.hpp"

@@ -155,7 +155,13 @@ class Parser {
     Node node;
     node.type = type;
     node.text_offset = static_cast<std::uint32_t>(offset);
-    node.text_length = static_cast<std::uint32_t>(length);
+    if (length < kLongText) {
+      node.text_length = static_cast<std::uint16_t>(length);
+    } else {
+      node.text_length = kLongText;
+      tree_.long_texts.emplace(static_cast<std::uint32_t>(tree_.nodes.size()),
+                               static_cast<std::uint32_t>(length));
+    }
     tree_.nodes.push_back(node);
     return static_cast<std::uint32_t>(tree_.nodes.size() - 1);
   }
@@ -207,7 +213,7 @@ class Parser {
     Node& node = tree_.nodes[child];
     const std::uint32_t distance = node.text_offset - key_offset;
     if (distance < kFarKey) {
-      node.key_distance = static_cast<std::uint16_t>(distance);
+      node.key_distance = static_cast<std::uint8_t>(distance);
     } else {
       node.key_distance = kFarKey;
       tree_.far_keys.emplace(child, key_offset);
@@ -451,7 +457,7 @@ std::string_view Tree::Key(const Node& node) const {
   if (node.key_distance == 0) return {};
   const std::size_t start =
       node.key_distance == kFarKey
-          ? far_keys.at(static_cast<std::uint32_t>(&node - nodes.data()))
+          ? far_keys.at(IndexOf(node))
           : node.text_offset - node.key_distance;
   std::size_t end = start;
   while (end < bytes.size() && IsWordChar(static_cast<unsigned char>(bytes[end]))) ++end;

@@ -33,24 +33,27 @@ inline constexpr std::uint32_t kNoNode = 0xffffffffu;
 inline constexpr std::uint8_t kHasEscape = 1;
 inline constexpr std::uint8_t kHasLineFeed = 2;
 
-// A key's distance that does not fit a node: the tree keeps the key aside.
-inline constexpr std::uint16_t kFarKey = 0xffff;
+// A text length or key distance that does not fit a node: the tree keeps
+// it aside. Both are rare; a node of 20 bytes is what makes the tree of a
+// large file small.
+inline constexpr std::uint16_t kLongText = 0xffff;
+inline constexpr std::uint8_t kFarKey = 0xff;
 
 struct Node {
   // Objects, lists and wrapped values: the kind word (may be empty for a
   // list). Strings: the bytes between the quotes. Text blocks: from the first
   // | to the end of the last line. Other scalars: their characters.
   std::uint32_t text_offset = 0;
-  std::uint32_t text_length = 0;
   std::uint32_t first_child = kNoNode;
   std::uint32_t next_sibling = kNoNode;
   std::uint32_t tag = 0;  // an object's @N label, a reference's N; 0: none
+  std::uint16_t text_length = 0;  // see Tree::Raw
   // When the node is the value of an object's property, how many bytes
   // before its text the key (a word) starts; 0 for an object's names, which
   // are its first children and have no key.
-  std::uint16_t key_distance = 0;
-  NodeType type = NodeType::kObject;
-  std::uint8_t flags = 0;
+  std::uint8_t key_distance = 0;
+  NodeType type : 4 = NodeType::kObject;
+  std::uint8_t flags : 4 = 0;
 };
 
 // The parsed file. `bytes` must outlive the tree.
@@ -64,12 +67,19 @@ struct Tree {
   bool valid_utf8 = true;
   bool has_multibyte = false;
 
-  // Where the keys too far from their values for key_distance start, by node.
+  // By node: the lengths of texts too long for text_length, and where the
+  // keys too far from their values for key_distance start.
+  std::unordered_map<std::uint32_t, std::uint32_t> long_texts;
   std::unordered_map<std::uint32_t, std::uint32_t> far_keys;
 
   const Node& at(std::uint32_t index) const { return nodes[index]; }
+  std::uint32_t IndexOf(const Node& node) const {
+    return static_cast<std::uint32_t>(&node - nodes.data());
+  }
   std::string_view Raw(const Node& node) const {
-    return bytes.substr(node.text_offset, node.text_length);
+    return bytes.substr(node.text_offset, node.text_length == kLongText
+                                              ? long_texts.at(IndexOf(node))
+                                              : node.text_length);
   }
   std::string_view Key(const Node& node) const;
   // The first property of `object` under `key`, or nullptr.

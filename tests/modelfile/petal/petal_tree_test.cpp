@@ -115,17 +115,20 @@ TEST(PetalTree, ClassDiagramViewsKeepTheirPropertiesButNotTheirLayout) {
             "m.mdl:10:31: key 'a' without a value");
 }
 
-// A key is kept as a distance back from its value; one too far for that is
-// kept aside and found all the same.
-TEST(PetalTree, KeysFarFromTheirValues) {
-  const std::string bytes =
-      Body("(object Design far" + std::string(70000, ' ') + "\"x\" near \"y\")");
+// A node keeps a short length and a short distance back to its key; longer
+// ones are kept aside and found all the same.
+TEST(PetalTree, LongTextsAndKeysFarFromTheirValues) {
+  const std::string text(70000, 't');
+  const std::string bytes = Body("(object Design far" + std::string(300, ' ') + "\"x\" near \"y\"" +
+                                 " long \"" + text + "\" block\n|" + text + "\n|" + text + "\n)");
   const Tree tree = Parse("m.mdl", bytes);
   const Node& design = tree.at(tree.body);
   EXPECT_EQ(tree.PropertyText(design, "far"), "x");
   EXPECT_EQ(tree.PropertyText(design, "near"), "y");
   EXPECT_EQ(tree.Key(*tree.Property(design, "far")), "far");
   EXPECT_EQ(tree.Property(design, "fa"), nullptr);
+  EXPECT_EQ(tree.PropertyText(design, "long"), text);
+  EXPECT_EQ(tree.PropertyText(design, "block"), text + "\r\n" + text);
 }
 
 TEST(PetalTree, QuotedStringsUndoEscapesAndEndLinesWithCrLf) {
