@@ -159,7 +159,7 @@ int RunAbout(const Options& options) {
 int RunDump(const Options& options) {
   const auto model = LoadedModel::Load(options.model, ToLoadOptions(options));
   WarnOfSuperclassCycles(model);
-  std::cout << modelfile::WriteNativeModel(model.Model());
+  modelfile::WriteNativeModel(model.Model(), std::cout);
   return kSuccess;
 }
 

@@ -1,6 +1,8 @@
 #include "modelfile/native/native_writer.hpp"
 
+#include <algorithm>
 #include <cstdio>
+#include <ostream>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -77,7 +79,38 @@ class Writer {
     AssignIds();
   }
 
+  // The whole text.
   std::string Write() {
+    WriteAll();
+    return std::move(out_);
+  }
+
+  // The text to `sink` a piece at a time, once the whole model is known to
+  // write: a model that cannot be written writes nothing.
+  void Write(std::ostream& sink) {
+    pieces_ = Pieces::kDropped;
+    WriteAll();
+    pieces_ = Pieces::kSent;
+    sink_ = &sink;
+    out_.clear();
+    WriteAll();
+    sink.write(out_.data(), static_cast<std::streamsize>(out_.size()));
+  }
+
+ private:
+  // What becomes of the text written so far at the end of a class or an
+  // association.
+  enum class Pieces { kKept, kDropped, kSent };
+
+  void EndPiece() {
+    constexpr std::size_t kPiece = 1 << 16;
+    if (pieces_ == Pieces::kDropped) out_.clear();
+    if (pieces_ != Pieces::kSent || out_.size() < kPiece) return;
+    sink_->write(out_.data(), static_cast<std::streamsize>(out_.size()));
+    out_.clear();
+  }
+
+  void WriteAll() {
     out_ = "tarn-model: 1\ntext: exact\nencoding: " + Quote(encoding_) + "\n";
     const std::string selection = IdList(model_.selection);
     if (selection != "[]") out_ += "selection: " + selection + "\n";
@@ -91,17 +124,19 @@ class Writer {
     for (const host::MemoryClass& model_class : model_.classes)
       classes_left_out += left_out_.count(&model_class);
     out_ += model_.classes.size() == classes_left_out ? "classes: []\n" : "classes:\n";
-    for (const host::MemoryClass& model_class : model_.classes)
+    for (const host::MemoryClass& model_class : model_.classes) {
       if (!left_out_.count(&model_class)) WriteClass(model_class);
+      EndPiece();
+    }
     const std::size_t associations_left_out = left_out_.size() - classes_left_out;
     out_ += model_.associations.size() == associations_left_out ? "associations: []\n"
                                                                 : "associations:\n";
-    for (const host::MemoryAssociation& association : model_.associations)
+    for (const host::MemoryAssociation& association : model_.associations) {
       if (!left_out_.count(&association)) WriteAssociation(association);
-    return std::move(out_);
+      EndPiece();
+    }
   }
 
- private:
   // Keeps every id that is usable, then invents one for each of the others
   // (but for the associations that are left out).
   void AssignIds() {
@@ -148,8 +183,13 @@ class Writer {
     return list + "]";
   }
 
-  // A text of the model, from its code page.
+  // A text of the model, from its code page. Printable ASCII but for the
+  // quote and the backslash is the same in every code page Tarn takes
+  // (CodePage::KeepsAscii) and stands in quotes as it is.
   std::string Text(std::string_view bytes) const {
+    if (std::all_of(bytes.begin(), bytes.end(),
+                    [](char c) { return c >= 0x20 && c < 0x7F && c != '"' && c != '\\'; }))
+      return "\"" + std::string(bytes) + "\"";
     text::Conversion converted = code_page_->ToUtf8(bytes);
     if (!converted.Succeeded()) {
       char byte[8];
@@ -233,10 +273,16 @@ class Writer {
   // class that no file holds (a class without an id) is left out too.
   std::unordered_set<const host::Element*> left_out_;
   std::string out_;
+  Pieces pieces_ = Pieces::kKept;
+  std::ostream* sink_ = nullptr;
 };
 
 }  // namespace
 
 std::string WriteNativeModel(const host::MemoryModel& model) { return Writer(model).Write(); }
+
+void WriteNativeModel(const host::MemoryModel& model, std::ostream& sink) {
+  Writer(model).Write(sink);
+}
 
 }  // namespace tarn::modelfile

@@ -1,6 +1,7 @@
 // Writing the in-memory model host as a native model file (YAML).
 #pragma once
 
+#include <ostream>
 #include <string>
 
 #include "host/memory_host.hpp"
@@ -18,5 +19,10 @@ namespace tarn::modelfile {
 // Raises tarn::Error (kInvalidCall) when a text is not valid in the model's
 // code page or a link leads outside the model.
 std::string WriteNativeModel(const host::MemoryModel& model);
+
+// The same text to `sink`, a piece at a time, so that a large model's text
+// is never held whole: the model is checked first, and one that cannot be
+// written raises before anything is written.
+void WriteNativeModel(const host::MemoryModel& model, std::ostream& sink);
 
 }  // namespace tarn::modelfile

@@ -237,5 +237,23 @@ TEST(NativeWriter, RefusesModelsItCannotStateExactly) {
   expect_refused(outside, "a link leads to a class or association outside the model");
 }
 
+// The text written to a stream a piece at a time is the text in one piece;
+// a model that cannot be written, even by its last class, writes nothing.
+TEST(NativeWriter, WritesToAStreamInPiecesOnlyAModelItCanState) {
+  host::MemoryModel model;
+  FillRichModel(model, "windows-1252", "\xE9");
+  for (int i = 0; i < 3000; ++i)  // far more than one piece of text
+    model.classes.emplace_back().name = "C" + std::to_string(i) + " \"\xE9\"";
+  std::ostringstream streamed;
+  WriteNativeModel(model, streamed);
+  EXPECT_GT(streamed.str().size(), 100000u);
+  EXPECT_EQ(streamed.str(), WriteNativeModel(model));
+
+  model.classes.emplace_back().name = "a\x81";
+  std::ostringstream refused;
+  EXPECT_THROW(WriteNativeModel(model, refused), Error);
+  EXPECT_EQ(refused.str(), "");
+}
+
 }  // namespace
 }  // namespace tarn::modelfile
