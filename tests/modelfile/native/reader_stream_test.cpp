@@ -9,7 +9,9 @@
 #include <fstream>
 #include <string>
 
+#include "common/error.hpp"
 #include "modelfile/native/native_reader.hpp"
+#include "modelfile/native/yaml_events.hpp"
 
 namespace tarn::modelfile {
 namespace {
@@ -76,6 +78,60 @@ TEST(NativeReaderStream, TheWorstProblemOfTheFileIsReported) {
        "model.yaml:3:32: duplicate id \"A\" (first given at line 3, column 19)"},
   };
   for (const auto& each : cases) EXPECT_EQ(ErrorOf(each.yaml), each.error) << each.yaml;
+}
+
+TEST(NativeReaderStream, SyntaxErrorsNameWhatWasOpenAndItsPlace) {
+  const struct {
+    const char* yaml;
+    const char* error;
+  } cases[] = {
+      // Only a quote that runs to the end of the file is "not closed".
+      {"tarn-model: 1\nclasses:\n  - name: \"abc\n---\n",
+       "model.yaml:4:1: syntax error: found unexpected document indicator (while scanning a quoted "
+       "scalar that starts at line 3, column 11: \"\"abc\")"},
+      {"tarn-model: 1\nclasses: [aaaaaaaaaa, bbbbbbbbbb, cccccccccc, dddddddddd, eeeeeeeeee\n",
+       "model.yaml:3:1: syntax error: did not find expected ',' or ']' (while parsing a flow "
+       "sequence that starts at line 2, column 10: \"[aaaaaaaaaa, bbbbbbbbbb, cccccccccc, "
+       "ddd...\")"},
+      // A list's entries are never keys, whatever came before them.
+      {"tarn-model: 1\nclasses: [{ name: A, superclasses: [A, [B]] }]\n",
+       "model.yaml:2:40: a reference must be an id (a text), not a list"},
+      {"tarn-model: 1\nclasses: []\nclasses: []\n",
+       "model.yaml:3:1: field \"classes\" given twice (first at line 2, column 1)"},
+  };
+  for (const auto& each : cases) EXPECT_EQ(ErrorOf(each.yaml), each.error) << each.yaml;
+}
+
+TEST(NativeReaderStream, OnlyAnUntaggedPlainScalarCanBeNull) {
+  const auto model_app = ParseNativeModel(
+      "tarn-model: 1\nclasses:\n  - { name: !!str null, id: a }\n  - { name: \"~\" }\n"
+      "  - { name: ~, id: c }\n",
+      "model.yaml");
+  EXPECT_EQ(model_app->model.classes[0].name, "null");
+  EXPECT_EQ(model_app->model.classes[1].name, "~");
+  EXPECT_EQ(model_app->model.classes[2].name, "");
+}
+
+// A file that cannot be read on is the platform's error, not a syntax error.
+TEST(NativeReaderStream, AReadErrorStopsTheStreamWithItsOwnError) {
+  const std::string yaml = "tarn-model: 1\nclasses:\n" + std::string(100000, ' ') + "[]\n";
+  int reads = 0;
+  native::YamlEvents events(
+      [&](std::size_t offset, char* buffer, std::size_t size) -> std::size_t {
+        if (++reads > 3) throw Error(kPathFileAccess, "Cannot read model.yaml: Input/output error");
+        const std::string_view piece = std::string_view(yaml).substr(offset, size);
+        std::copy(piece.begin(), piece.end(), buffer);
+        return piece.size();
+      },
+      "model.yaml");
+  reads = 0;  // the check of the bytes read the file through once
+  try {
+    while (true) events.Next();
+  } catch (const LoadError& error) {
+    FAIL() << error.what();
+  } catch (const Error& error) {
+    EXPECT_EQ(error.Description(), "Cannot read model.yaml: Input/output error");
+  }
 }
 
 TEST(NativeReaderStream, ColumnsCountBytesAfterCharactersOfSeveral) {
