@@ -80,7 +80,13 @@ void Generator::MapUMLClassDiagramToOZ() {
 
   // The associations are read only when some class has roles to declare.
   if (classCount > 0) IndexAssociations();
-  for (int i = 1; i <= classCount; ++i) MapUMLClassToOZ(static_cast<std::int16_t>(i));
+  for (int i = 1; i <= classCount; ++i) {
+    MapUMLClassToOZ(static_cast<std::int16_t>(i));
+    // The document of a large diagram is reserved once, from the length of
+    // its first sixteenth, rather than reallocated and copied at every
+    // doubling, which holds the old and the new buffer at once.
+    if (i >= 64 && i == classCount / 16) document.reserve(document.size() * 18);
+  }
 
   WriteLine(R"(\end{document})");
 }
