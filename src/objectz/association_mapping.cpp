@@ -48,10 +48,10 @@ void Generator::MapAssocToOZ(std::int16_t ClassID) {
   const auto& roles = found == declaredRoles.end() ? none : found->second;
 
   for (const DeclaredRoleOf& declared : roles) {
-    std::string type;
-    if (declared.role->RoleCardinality() != "1")
-      type = declared.association->TaggedValue(host::kTool, declared.typeTag) + " ";
-    WriteRow(declared.role->ElementName() + " : " + type + declared.supplierName);
+    const bool single = declared.role->RoleCardinality() == "1";
+    const std::string type =
+        single ? std::string() : declared.association->TaggedValue(host::kTool, declared.typeTag);
+    WriteRow(declared.role->ElementName(), " : ", type, single ? "" : " ", declared.supplierName);
   }
   WriteBar();
   for (const DeclaredRoleOf& declared : roles) {

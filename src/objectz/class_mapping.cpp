@@ -37,17 +37,16 @@ void Generator::MapUMLClassToOZ(std::int16_t ClassID) {
   attributeFlag = false;
 
   const std::string className = myClass.ElementName();
-  WriteLine(R"(\section{)" + className + "}");
-  WriteLine(R"(\begin{class}{)" + className + "}");
+  WriteLine(R"(\section{)", className, "}");
+  WriteLine(R"(\begin{class}{)", className, "}");
   MapGenToOZ(ClassID);
 
   WriteLine(R"(\begin{state})");
   const int attributeCount = myAttributes.ItemCount();
   for (int i = 1; i <= attributeCount; ++i) {
     const host::Attribute& attribute = myAttributes.ItemAt(static_cast<std::int16_t>(i));
-    std::string line = attribute.ElementName() + " : " + attribute.AttributeType();
-    if (i != attributeCount) line += R"(; \\)";
-    WriteRow(line);
+    WriteRow(attribute.ElementName(), " : ", attribute.AttributeType(),
+             i != attributeCount ? R"(; \\)" : "");
     if (!attribute.InitialValue().empty()) attributeFlag = true;
   }
   MapAssocToOZ(ClassID);
@@ -56,7 +55,7 @@ void Generator::MapUMLClassToOZ(std::int16_t ClassID) {
   for (int i = 1; i <= attributeCount; ++i) {
     const std::string invariant =
         myAttributes.ItemAt(static_cast<std::int16_t>(i)).TaggedValue(host::kTool, "Invariant");
-    if (!invariant.empty()) WriteRow(invariant + R"(  \\)");
+    if (!invariant.empty()) WriteRow(invariant, R"(  \\)");
   }
   EndBox(R"(\end{state})");
 
@@ -74,18 +73,17 @@ void Generator::MapOperationToOZ(const host::Operation& operation) {
   BeginBox(R"(\begin{op}{)" + operation.ElementName() + "}");
   const std::string deltaList = DeltaList(postcondition);
   // Typeset, an operation that changes nothing has no Delta list at all.
-  if (!typeset || !deltaList.empty()) WriteRow(R"(\Delta  ()" + deltaList + R"() \\)");
+  if (!typeset || !deltaList.empty()) WriteRow(R"(\Delta  ()", deltaList, R"() \\)");
 
   const auto myParameters = operation.OperationParameters();
   const int parameterCount = myParameters.ItemCount();
   for (int p = 1; p <= parameterCount; ++p) {
     const host::Parameter& parameter = myParameters.ItemAt(static_cast<std::int16_t>(p));
-    std::string line = parameter.ElementName() + "? : " + parameter.ParameterType();
-    if (p < parameterCount) line += R"( \\)";
-    WriteRow(line);
+    WriteRow(parameter.ElementName(), "? : ", parameter.ParameterType(),
+             p < parameterCount ? R"( \\)" : "");
   }
   const std::string returnType = operation.ReturnType();
-  if (!returnType.empty()) WriteRow("result! : " + returnType);
+  if (!returnType.empty()) WriteRow("result! : ", returnType);
 
   const std::string precondition = operation.PreconditionText();
   if (!precondition.empty() || !postcondition.empty()) {
@@ -104,9 +102,9 @@ void Generator::MapUMLToInit(const host::Items<host::Attribute>& myAttributes) {
     const std::string initial = attribute.InitialValue();
     const std::string type = attribute.AttributeType();
     if (!initial.empty())
-      WriteRow(attribute.ElementName() + " = " + initial + R"(  \\)");
+      WriteRow(attribute.ElementName(), " = ", initial, R"(  \\)");
     else if (type == "INT" || type == "int")
-      WriteRow(attribute.ElementName() + R"( = 0  \\)");
+      WriteRow(attribute.ElementName(), R"( = 0  \\)");
   }
   EndBox(R"(\end{init})");
 }

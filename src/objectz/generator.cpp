@@ -123,16 +123,7 @@ void Generator::WriteGivenSets() {
   WriteLine("");
 }
 
-void Generator::WriteLine(std::string_view line) {
-  document += line;
-  document += "\r\n";
-}
-
-void Generator::WriteRow(std::string_view row) {
-  if (!typeset) {
-    WriteLine(row);
-    return;
-  }
+void Generator::WriteTypesetRow(std::string_view row) {
   for (auto& line : SplitLines(row)) {
     FlushRow(true);
     if (pendingBar) {

@@ -69,14 +69,27 @@ class Generator {
   void IndexAssociations();
   void WriteOpening();
   void WriteGivenSets();
-  void WriteLine(std::string_view line);
+  // Appends the pieces and CR LF to the document, the one buffer the whole
+  // text is written into, without a string of the line on the way.
+  template <class... Pieces>
+  void WriteLine(const Pieces&... pieces) {
+    (document.append(std::string_view(pieces)), ...);
+    document += "\r\n";
+  }
   // The lines inside a box. A row is a declaration or a predicate, possibly
   // of several lines; the bar is the \ST between declarations and
   // predicates. For the Wizard they are written as they stand. To be
   // typeset, a row is cut into its lines, empty ones are left out, \\ goes
   // between consecutive lines that do not end with one, and the bar is
   // written only when a predicate follows it.
-  void WriteRow(std::string_view row);
+  template <class... Pieces>
+  void WriteRow(const Pieces&... pieces) {
+    if (!typeset) return WriteLine(pieces...);
+    std::string row;
+    (row.append(std::string_view(pieces)), ...);
+    WriteTypesetRow(row);
+  }
+  void WriteTypesetRow(std::string_view row);
   void WriteBar();
   // The boxes of a class are separated by an empty line after each for the
   // Wizard, and by \zbreak before each but the first (the state box) to be
