@@ -1,5 +1,6 @@
 #include "modelfile/native/yaml_events.hpp"
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -29,6 +30,31 @@ std::size_t CharacterLength(unsigned char lead) {
   if (lead < 0xE0) return 2;
   if (lead < 0xF0) return 3;
   return 4;
+}
+
+// NEL, LS and PS in UTF-8, and the first of the characters that stand in
+// for each, counted down: characters of the same length that libyaml takes
+// for any other.
+struct Break {
+  std::string_view utf8;
+  char32_t first_stand_in;
+};
+constexpr std::array<Break, 3> kBreaks = {{
+    {"\xC2\x85", 0x07FF},
+    {"\xE2\x80\xA8", 0xF8FF},
+    {"\xE2\x80\xA9", 0xF8FF},
+}};
+
+std::string Utf8Of(char32_t code) {
+  std::string bytes;
+  if (code < 0x800) {
+    bytes += static_cast<char>(0xC0 | (code >> 6));
+  } else {
+    bytes += static_cast<char>(0xE0 | (code >> 12));
+    bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+  }
+  bytes += static_cast<char>(0x80 | (code & 0x3F));
+  return bytes;
 }
 
 // A plain scalar that YAML reads as null when it carries no tag.
@@ -75,6 +101,7 @@ YamlEvents::YamlEvents(ReadBytes read, const std::string& path)
     }
     FailAtByte(bad, message);
   }
+  if (breaks_found_ != 0) ChooseStandIns();
   if (!yaml_parser_initialize(&parser_)) throw std::bad_alloc();
   yaml_parser_set_input(&parser_, &YamlEvents::Feed, this);
 }
@@ -94,7 +121,19 @@ std::size_t YamlEvents::Read(std::size_t offset, char* buffer, std::size_t size)
 int YamlEvents::Feed(void* stream, unsigned char* buffer, std::size_t size, std::size_t* got) {
   auto& self = *static_cast<YamlEvents*>(stream);
   try {
-    *got = self.Read(self.fed_, reinterpret_cast<char*>(buffer), size);
+    auto* bytes = reinterpret_cast<char*>(buffer);
+    *got = self.Read(self.fed_, bytes, size);
+    if (!self.stand_ins_.empty()) {
+      // A piece ends with a whole character, so that each is exchanged whole;
+      // the parser asks for kilobytes at a time.
+      if (*got == size && size > 0) {
+        std::size_t lead = size - 1;
+        while (lead > 0 && (static_cast<unsigned char>(bytes[lead]) & 0xC0) == 0x80) --lead;
+        if (lead > 0 && lead + CharacterLength(static_cast<unsigned char>(bytes[lead])) > size)
+          *got = lead;
+      }
+      self.Exchange(bytes, *got, false);
+    }
     self.fed_ += *got;
     return 1;
   } catch (...) {
@@ -125,10 +164,55 @@ std::size_t YamlEvents::FindBadByte() {
       const std::size_t length = text::Utf8SequenceLength(bytes, offset);
       if (length == 0) return start + offset;
       if (length > 1) ascii_ = false;
+      for (std::size_t i = 0; i < kBreaks.size(); ++i)
+        if (bytes.substr(offset, length) == kBreaks[i].utf8) breaks_found_ |= 1u << i;
       offset += length;
     }
     if (last) return std::string_view::npos;
     start += offset;
+  }
+}
+
+// Reads the whole text once more, in this rare case, to find for each break
+// it holds a stand-in that appears in it neither as a character nor as the
+// hex digits of an escape.
+void YamlEvents::ChooseStandIns() {
+  std::string text;
+  for (std::size_t got = 1; got > 0;) {
+    const std::size_t used = text.size();
+    text.resize(used + kPiece);
+    got = Read(used, text.data() + used, kPiece);
+    text.resize(used + got);
+  }
+  std::string lower = text;
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  const auto unused = [&](char32_t code) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%04x", static_cast<unsigned>(code));
+    if (text.find(Utf8Of(code)) != std::string::npos) return false;
+    if (lower.find(hex) != std::string::npos) return false;
+    for (const StandIn& taken : stand_ins_)
+      if (taken.stand_in == Utf8Of(code)) return false;
+    return true;
+  };
+  for (std::size_t i = 0; i < kBreaks.size(); ++i) {
+    if ((breaks_found_ & (1u << i)) == 0) continue;
+    char32_t code = kBreaks[i].first_stand_in;
+    while (!unused(code)) --code;
+    stand_ins_.push_back({kBreaks[i].utf8, Utf8Of(code)});
+  }
+}
+
+// Puts the stand-ins in for the breaks, or (`back`) the breaks back for them.
+void YamlEvents::Exchange(char* bytes, std::size_t size, bool back) const {
+  const std::string_view view(bytes, size);
+  for (const StandIn& each : stand_ins_) {
+    const std::string_view from = back ? each.stand_in : each.original;
+    const std::string_view to = back ? each.original : each.stand_in;
+    for (std::size_t at = view.find(from); at != std::string_view::npos;
+         at = view.find(from, at + from.size()))
+      to.copy(bytes + at, to.size());
   }
 }
 
@@ -157,6 +241,7 @@ Event YamlEvents::Next() {
   switch (event_.type) {
     case YAML_SCALAR_EVENT: {
       const auto& scalar = event_.data.scalar;
+      if (!stand_ins_.empty()) Exchange(reinterpret_cast<char*>(scalar.value), scalar.length, true);
       event.text = std::string_view(reinterpret_cast<const char*>(scalar.value), scalar.length);
       const bool plain = scalar.style == YAML_PLAIN_SCALAR_STYLE && scalar.plain_implicit;
       event.kind = plain && IsNullText(event.text) ? Event::Kind::kNull : Event::Kind::kText;

@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarn::modelfile::native {
 
@@ -89,6 +90,8 @@ class YamlEvents {
   // Reads from the file after its byte order mark.
   std::size_t Read(std::size_t offset, char* buffer, std::size_t size) const;
   std::size_t FindBadByte();
+  void ChooseStandIns();
+  void Exchange(char* bytes, std::size_t size, bool back) const;
   std::size_t ByteOffset(Mark mark) const;
   Position PositionAtByte(std::size_t offset) const;
   // The text from `offset` to the end of its line, cut after 40 bytes.
@@ -100,6 +103,17 @@ class YamlEvents {
   std::size_t text_start_ = 0;  // after a byte order mark
   std::size_t fed_ = 0;         // how much of the text the parser has read
   std::exception_ptr read_error_;
+  // NEL, LS and PS (U+0085, U+2028, U+2029) are characters like any other
+  // in YAML 1.2, the format of a model file, but line breaks to libyaml, a
+  // YAML 1.1 parser. Where the file holds them, the parser is given stand-ins
+  // of the same length instead, characters the file holds nowhere, not even
+  // as an escape, and its texts get them back.
+  struct StandIn {
+    std::string_view original;
+    std::string stand_in;
+  };
+  unsigned breaks_found_ = 0;  // a bit for each of NEL, LS and PS
+  std::vector<StandIn> stand_ins_;
   bool ascii_ = true;  // every character is one byte, so a mark is a byte offset
   yaml_parser_t parser_{};
   yaml_event_t event_{};

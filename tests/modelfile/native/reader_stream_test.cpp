@@ -134,6 +134,28 @@ TEST(NativeReaderStream, AReadErrorStopsTheStreamWithItsOwnError) {
   }
 }
 
+// YAML 1.2 reads NEL, LS and PS (U+0085, U+2028, U+2029) as characters like
+// any other, also where the parser, a YAML 1.1 one, would take them for
+// line breaks; texts that hold the characters standing in for them are
+// left as they are.
+TEST(NativeReaderStream, NextLineAndLineAndParagraphSeparatorsAreCharacters) {
+  const std::string nel = "\xC2\x85", ls = "\xE2\x80\xA8", ps = "\xE2\x80\xA9";
+  const std::string private_use = "\xEF\xA3\xBF";  // U+F8FF
+  std::string yaml = "tarn-model: 1\nencoding: utf-8\nclasses:\n";
+  yaml += "  - name: a" + ls + "b " + private_use + " \"\\uF8FE\"\n";
+  yaml += "    attributes: [{ name: \"x" + nel + "y" + ps + "\", type: \"\\uf8fd\\u07FF\" }]\n";
+  // Enough of them that some stand across the pieces the parser reads.
+  for (int i = 0; i < 3000; ++i) yaml += "  - name: c" + std::to_string(i) + ls + nel + ps + "\n";
+  const auto model_app = ParseNativeModel(yaml, "model.yaml");
+  const auto& classes = model_app->model.classes;
+  ASSERT_EQ(classes.size(), 3001u);
+  EXPECT_EQ(classes[0].name, "a" + ls + "b " + private_use + " \"\\uF8FE\"");
+  EXPECT_EQ(classes[0].attributes[0].name, "x" + nel + "y" + ps);
+  EXPECT_EQ(classes[0].attributes[0].type, "\xEF\xA3\xBD\xDF\xBF");  // U+F8FD, U+07FF
+  for (int i = 0; i < 3000; ++i)
+    ASSERT_EQ(classes[static_cast<std::size_t>(i) + 1].name, "c" + std::to_string(i) + ls + nel + ps);
+}
+
 TEST(NativeReaderStream, ColumnsCountBytesAfterCharactersOfSeveral) {
   EXPECT_EQ(ErrorOf("tarn-model: 1\nclasses: [{ name: \"é€\", id: [x] }]\n"),
             "model.yaml:2:32: field \"id\" must be a text, not a list");
