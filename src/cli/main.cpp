@@ -1,27 +1,17 @@
-// The tarn program: loads a model file into the model host, applies the
-// selection and runs one command of ITarn, as the modelling tool's menu
-// entries do.
+// The tarn program: the command line's subcommands and options, and the
+// dispatch to the file of each subcommand.
 #include <CLI/CLI.hpp>
 
 #include <csignal>
-#include <cstdlib>
-#include <filesystem>
 #include <iostream>
 #include <new>
 
-#include "addin/i_tarn.hpp"
-#include "cli/model_loading.hpp"
+#include "cli/commands.hpp"
 #include "cli/process_setup.hpp"
-#include "cli/program_starter.hpp"
-#include "cli/terminal.hpp"
 #include "modelfile/load_error.hpp"
-#include "modelfile/native/native_writer.hpp"
-#include "typeset/pdflatex.hpp"
 
 namespace tarn::cli {
 namespace {
-
-enum ExitCode { kSuccess = 0, kErrorShown = 1, kUsage = 2, kCancelledCode = 3 };
 
 constexpr const char* kFooter = R"(Exit codes:
   0  success (also when the offer to start a tool is answered No)
@@ -33,166 +23,6 @@ Environment:
   TARN_SETTINGS  the settings file (default: $XDG_CONFIG_HOME/tarn/Tarn.ini or ~/.config/tarn/Tarn.ini)
   TARN_OPENER    the program that opens the Wizard address (default: xdg-open)
   TARN_PROMPT=1  show prompts even when standard input is not a terminal)";
-
-struct Options {
-  std::string settings;
-  std::string model;
-  std::vector<std::string> select;
-  std::string diagram;
-  std::vector<std::string> pathMap;
-  std::string encoding;
-  TerminalAnswers answers;
-  bool run = false;
-  bool noRun = false;
-  bool typeset = false;  // objectz: the document for oz.sty, to be typeset
-  objectz::FrontMatter frontMatter;
-  std::string document;  // typeset: the document, and where its PDF goes
-  std::string pdf;
-};
-
-addin::SettingsLocation Settings(const Options& options) {
-  return addin::SettingsLocation(options.settings.empty() ? addin::DefaultSettingsFile()
-                                                          : std::filesystem::path(options.settings));
-}
-
-std::string Opener() {
-  const char* opener = std::getenv("TARN_OPENER");
-  return opener != nullptr && *opener != '\0' ? opener : "xdg-open";
-}
-
-LoadOptions ToLoadOptions(const Options& options) {
-  LoadOptions load;
-  for (const auto& mapping : options.pathMap) {
-    const auto equals = mapping.find('=');
-    if (equals == std::string::npos || equals == 0)
-      throw UsageError("--path-map " + mapping + ": expected SYMBOL=DIR");
-    load.pathMap[mapping.substr(0, equals)] = mapping.substr(equals + 1);
-  }
-  load.encoding = options.encoding;
-  return load;
-}
-
-int ExitCodeOf(addin::Outcome outcome) {
-  switch (outcome) {
-    case addin::Outcome::kDone:
-      return kSuccess;
-    case addin::Outcome::kFailed:
-      return kErrorShown;
-    case addin::Outcome::kCancelled:
-      return kCancelledCode;
-  }
-  return kErrorShown;
-}
-
-// No class can inherit from itself; the Object-Z document would say it does
-// ("inherit A" inside class A).
-void WarnOfSuperclassCycles(const LoadedModel& model) {
-  for (const auto& cycle : model.SuperclassCycles()) {
-    if (cycle.size() == 2) {
-      std::cerr << "tarn: warning: class " << Printable(cycle.front()) << " is its own superclass\n";
-      continue;
-    }
-    std::string path;
-    for (const auto& name : cycle) path += (path.empty() ? "" : " -> ") + name;
-    std::cerr << "tarn: warning: superclass cycle: " << Printable(path) << "\n";
-  }
-}
-
-// Runs one of the working commands on the loaded model.
-int RunCommand(const std::string& command, Options options) {
-  if (options.run) options.answers.run = true;
-  if (options.noRun) options.answers.run = false;
-  const bool prompts = PromptsAllowed();
-  if (!options.answers.output && !prompts)
-    throw UsageError("no output file: give -o FILE (there is no terminal to ask for a file name)");
-
-  auto model = LoadedModel::Load(options.model, ToLoadOptions(options));
-  if (!options.select.empty()) model.Select(options.select);
-  if (!options.diagram.empty()) model.ChooseDiagram(options.diagram);
-  if (command == "objectz") WarnOfSuperclassCycles(model);
-
-  Terminal terminal(options.answers, prompts, std::cin, std::cout, std::cerr);
-  PosixProgramStarter starter;
-  addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, Settings(options), Opener()});
-  if (options.typeset) {
-    const auto& front = options.frontMatter;
-    tarn.TypesetFrontMatter = objectz::FrontMatter{model.ToModelText(front.title, "--title"),
-                                                   model.ToModelText(front.author, "--author"),
-                                                   model.ToModelText(front.date, "--date")};
-  }
-  if (command == "property-check") return ExitCodeOf(tarn.RunPropertyChecker(model.App()));
-  if (command == "refinement-check") return ExitCodeOf(tarn.RunRefinementChecker(model.App()));
-  return ExitCodeOf(tarn.RunGenerator(model.App()));
-}
-
-int RunConfig(const Options& options) {
-  Terminal terminal(options.answers, PromptsAllowed(), std::cin, std::cout, std::cerr);
-  PosixProgramStarter starter;
-  const auto location = Settings(options);
-  addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, location, Opener()});
-  tarn.RunConfiguration(host::MemoryApplication());
-  tarn.OpenIni();
-  // Writing the settings reports no failure of its own: read the values
-  // back so that a value that did not stick is not reported as saved.
-  const auto& asked = options.answers;
-  if ((asked.zevesPath && *asked.zevesPath != tarn.ZEvesPath) ||
-      (asked.wizardUrl && *asked.wizardUrl != tarn.WizardUrl)) {
-    std::cerr << "The settings file " << location.Resolve(addin::kSettingsFile).string()
-              << " does not hold the new value: it could not be written, or the value has a line break, "
-                 "blanks at either end or more than 749 characters.\n";
-    return kErrorShown;
-  }
-  std::cout << "Settings file: " << Printable(location.Resolve(addin::kSettingsFile).string()) << "\n"
-            << "Z/EVES command line (ZEvesPath): " << Printable(tarn.ZEvesPath) << "\n"
-            << "Wizard address (WizardUrl): " << Printable(tarn.WizardUrl) << "\n";
-  return kSuccess;
-}
-
-int RunAbout(const Options& options) {
-  Terminal terminal(options.answers, false, std::cin, std::cout, std::cerr);
-  PosixProgramStarter starter;
-  addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, Settings(options), Opener()});
-  tarn.RunAbout(host::MemoryApplication());
-  return kSuccess;
-}
-
-int RunDump(const Options& options) {
-  const auto model = LoadedModel::Load(options.model, ToLoadOptions(options));
-  WarnOfSuperclassCycles(model);
-  std::cout << modelfile::WriteNativeModel(model.Model());
-  return kSuccess;
-}
-
-// pdflatex's messages as FILE:LINE: error: TEXT, with the source text up to
-// the place of an error below it. Past the tenth error only their number is
-// told: the first errors are the ones to mend.
-void ShowLatexMessages(const std::vector<typeset::LatexMessage>& messages) {
-  constexpr int kErrorsShown = 10;
-  int errors = 0;
-  for (const auto& message : messages) {
-    if (message.error && ++errors > kErrorsShown) continue;
-    std::cerr << (message.file.empty() ? std::string("tarn") : message.file);
-    if (message.line > 0) std::cerr << ":" << message.line;
-    std::cerr << (message.error ? ": error: " : ": warning: ") << message.text << "\n";
-    if (!message.context.empty()) std::cerr << "    " << message.context << "\n";
-  }
-  if (errors > kErrorsShown)
-    std::cerr << "tarn: " << errors - kErrorsShown << " more errors are not shown\n";
-}
-
-int RunTypeset(const Options& options) {
-  namespace fs = std::filesystem;
-  const auto pdf = options.pdf.empty() ? fs::path(options.document).replace_extension(".pdf").string() : options.pdf;
-  std::error_code unknown;
-  if (fs::path(pdf).lexically_normal() == fs::path(options.document).lexically_normal() ||
-      fs::equivalent(pdf, options.document, unknown))
-    throw UsageError("the PDF " + pdf + " would replace the document: give -o FILE.pdf");
-  const auto result = typeset::Typeset(options.document, pdf);
-  ShowLatexMessages(result.messages);
-  if (!result.written) return kErrorShown;
-  std::cout << "Written to " << pdf << "\n";
-  return kSuccess;
-}
 
 // `selectHelp` describes --select; a command without it takes no selection.
 void AddModelCommandOptions(CLI::App& command, Options& options, const std::string& selectHelp) {
@@ -298,7 +128,7 @@ int Main(int argc, char** argv) {
     if (name == "about") return RunAbout(options);
     if (name == "dump") return RunDump(options);
     if (name == "typeset") return RunTypeset(options);
-    return RunCommand(name, options);
+    return RunTranslation(name, options);
   } catch (const UsageError& error) {
     std::cerr << "tarn " << name << ": " << Printable(error.Message()) << "\n";
     return kUsage;

@@ -1,0 +1,16 @@
+// tarn dump: the model as Tarn reads it, in the native format.
+#include <iostream>
+
+#include "cli/commands.hpp"
+#include "modelfile/native/native_writer.hpp"
+
+namespace tarn::cli {
+
+int RunDump(const Options& options) {
+  const auto model = LoadedModel::Load(options.model, ToLoadOptions(options));
+  WarnOfSuperclassCycles(model);
+  std::cout << modelfile::WriteNativeModel(model.Model());
+  return kSuccess;
+}
+
+}  // namespace tarn::cli

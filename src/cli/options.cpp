@@ -1,0 +1,54 @@
+#include "cli/options.hpp"
+
+#include <cstdlib>
+#include <iostream>
+
+namespace tarn::cli {
+
+addin::SettingsLocation Settings(const Options& options) {
+  return addin::SettingsLocation(options.settings.empty() ? addin::DefaultSettingsFile()
+                                                          : std::filesystem::path(options.settings));
+}
+
+std::string Opener() {
+  const char* opener = std::getenv("TARN_OPENER");
+  return opener != nullptr && *opener != '\0' ? opener : "xdg-open";
+}
+
+LoadOptions ToLoadOptions(const Options& options) {
+  LoadOptions load;
+  for (const auto& mapping : options.pathMap) {
+    const auto equals = mapping.find('=');
+    if (equals == std::string::npos || equals == 0)
+      throw UsageError("--path-map " + mapping + ": expected SYMBOL=DIR");
+    load.pathMap[mapping.substr(0, equals)] = mapping.substr(equals + 1);
+  }
+  load.encoding = options.encoding;
+  return load;
+}
+
+int ExitCodeOf(addin::Outcome outcome) {
+  switch (outcome) {
+    case addin::Outcome::kDone:
+      return kSuccess;
+    case addin::Outcome::kFailed:
+      return kErrorShown;
+    case addin::Outcome::kCancelled:
+      return kCancelledCode;
+  }
+  return kErrorShown;
+}
+
+void WarnOfSuperclassCycles(const LoadedModel& model) {
+  for (const auto& cycle : model.SuperclassCycles()) {
+    if (cycle.size() == 2) {
+      std::cerr << "tarn: warning: class " << Printable(cycle.front()) << " is its own superclass\n";
+      continue;
+    }
+    std::string path;
+    for (const auto& name : cycle) path += (path.empty() ? "" : " -> ") + name;
+    std::cerr << "tarn: warning: superclass cycle: " << Printable(path) << "\n";
+  }
+}
+
+}  // namespace tarn::cli

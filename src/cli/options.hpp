@@ -1,0 +1,45 @@
+// What the command line asked for, shared by the subcommands, and the exit
+// codes the program returns.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "addin/i_tarn.hpp"
+#include "cli/model_loading.hpp"
+#include "cli/terminal.hpp"
+
+namespace tarn::cli {
+
+enum ExitCode { kSuccess = 0, kErrorShown = 1, kUsage = 2, kCancelledCode = 3 };
+
+struct Options {
+  std::string settings;
+  std::string model;
+  std::vector<std::string> select;
+  std::string diagram;
+  std::vector<std::string> pathMap;
+  std::string encoding;
+  TerminalAnswers answers;
+  bool run = false;
+  bool noRun = false;
+  bool typeset = false;  // objectz: the document for oz.sty, to be typeset
+  objectz::FrontMatter frontMatter;
+  std::string document;  // typeset: the document, and where its PDF goes
+  std::string pdf;
+};
+
+// The settings file: --settings, else $TARN_SETTINGS or the default.
+addin::SettingsLocation Settings(const Options& options);
+// The program that opens the Wizard address: $TARN_OPENER or xdg-open.
+std::string Opener();
+// The --path-map words as load options. Throws UsageError.
+LoadOptions ToLoadOptions(const Options& options);
+int ExitCodeOf(addin::Outcome outcome);
+
+// Warns on stderr of the model's superclass cycles: no class can inherit
+// from itself, and the Object-Z document would say it does ("inherit A"
+// inside class A).
+void WarnOfSuperclassCycles(const LoadedModel& model);
+
+}  // namespace tarn::cli
