@@ -22,6 +22,11 @@ constexpr std::string_view kDefaultEncoding = "windows-1252";
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
+host::Place PlaceOf(const YamlNode& node) {
+  return {0, static_cast<std::uint32_t>(node.position.line),
+          static_cast<std::uint32_t>(node.position.column)};
+}
+
 std::string At(native::Position position) {
   return "line " + std::to_string(position.line) + ", column " + std::to_string(position.column);
 }
@@ -289,11 +294,13 @@ class Reader {
     const Fields fields =
         Open(node, "class", {"id", "name", "superclasses", "tags", "attributes", "operations"});
     host::MemoryClass& model_class = model_.classes.emplace_back();
+    model_class.place = PlaceOf(node);
     model_class.name = Text(fields, "name");
     ReadTags(fields, model_class.tags);
     for (const YamlNode& entry : List(fields, "attributes")) {
       const Fields attribute_fields = Open(entry, "attribute", {"name", "type", "initial", "tags"});
       host::MemoryAttribute& attribute = model_class.attributes.emplace_back();
+      attribute.place = PlaceOf(entry);
       attribute.name = Text(attribute_fields, "name");
       attribute.type = Text(attribute_fields, "type");
       attribute.initial = Text(attribute_fields, "initial");
@@ -309,10 +316,12 @@ class Reader {
     const Fields fields =
         Open(node, "operation", {"name", "parameters", "return", "pre", "post", "tags"});
     host::MemoryOperation& operation = model_class.operations.emplace_back();
+    operation.place = PlaceOf(node);
     operation.name = Text(fields, "name");
     for (const YamlNode& entry : List(fields, "parameters")) {
       const Fields parameter_fields = Open(entry, "parameter", {"name", "type"});
       host::MemoryParameter& parameter = operation.parameters.emplace_back();
+      parameter.place = PlaceOf(entry);
       parameter.name = Text(parameter_fields, "name");
       parameter.type = Text(parameter_fields, "type");
     }
@@ -325,6 +334,7 @@ class Reader {
   void ReadAssociation(const YamlNode& node) {
     const Fields fields = Open(node, "association", {"id", "name", "roles", "tags"});
     host::MemoryAssociation& association = model_.associations.emplace_back();
+    association.place = PlaceOf(node);
     association.name = Text(fields, "name");
     const auto& roles = List(fields, "roles");
     if (roles.size() != 2) {
@@ -368,6 +378,7 @@ class Reader {
   void ReadDiagram(const YamlNode& node) {
     const Fields fields = Open(node, "diagram", {"name", "classes", "associations"});
     host::MemoryClassDiagram& diagram = model_.root.diagrams.emplace_back();
+    diagram.place = PlaceOf(node);
     diagram.name = Text(fields, "name");
     for (const YamlNode& reference : List(fields, "classes"))
       diagram.classes.push_back(Class(reference));
@@ -389,6 +400,7 @@ std::unique_ptr<host::MemoryApplication> ParseNativeModel(std::string_view bytes
                                                           const std::string& path) {
   const YamlNode root = native::ParseYaml(bytes, path);
   auto application = std::make_unique<host::MemoryApplication>();
+  application->model.files.push_back(path);
   Reader(path, application->model).Read(root);
   return application;
 }
