@@ -10,6 +10,7 @@
 #include <streambuf>
 
 #include "modelfile/load_error.hpp"
+#include "modelfile/native/yaml_hints.hpp"
 #include "modelfile/text/utf8.hpp"
 
 namespace tarn::modelfile::native {
@@ -195,7 +196,10 @@ YamlNode ParseYaml(std::string_view bytes, const std::string& path) {
     while (parser.HandleNextDocument(builder)) {
     }
   } catch (const YAML::Exception& error) {
-    Fail(path, PositionOf(error.mark), "syntax error: " + error.msg);
+    const Position at = PositionOf(error.mark);
+    throw LoadError(path, at.line, at.column, "syntax error: " + error.msg,
+                    YamlHint(bytes.substr(bytes.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0), at,
+                             error.msg));
   }
   builder.CheckLastQuoteClosed();
   return builder.TakeRoot();
