@@ -14,5 +14,7 @@ int RunConfig(const Options& options);
 int RunAbout(const Options& options);
 int RunDump(const Options& options);
 int RunTypeset(const Options& options);
+int RunList(const Options& options);
+int RunCheck(const Options& options);
 
 }  // namespace tarn::cli

@@ -7,7 +7,7 @@
 namespace tarn::cli {
 
 int RunDump(const Options& options) {
-  const auto model = LoadedModel::Load(options.model, ToLoadOptions(options));
+  const auto model = LoadModel(options);
   WarnOfSuperclassCycles(model);
   std::cout << modelfile::WriteNativeModel(model.Model());
   return kSuccess;

@@ -51,4 +51,21 @@ void WarnOfSuperclassCycles(const LoadedModel& model) {
   }
 }
 
+LoadedModel LoadModel(const Options& options, std::function<void(const Diagnostic&)> warn) {
+  auto load = ToLoadOptions(options);
+  load.warn = [&](const std::string& line) {
+    const auto diagnostic = ParseReaderWarning(line);
+    if (warn)
+      warn(diagnostic);
+    else
+      PrintText(std::cerr, diagnostic);
+  };
+  auto model = LoadedModel::Load(options.model, load);
+  if (options.verbose)
+    for (const auto& file : model.Model().files) std::cerr << "tarn: read " << file << "\n";
+  if (!options.select.empty()) model.Select(options.select);
+  if (!options.diagram.empty()) model.ChooseDiagram(options.diagram);
+  return model;
+}
+
 }  // namespace tarn::cli

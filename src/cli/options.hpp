@@ -23,6 +23,13 @@ struct Options {
   TerminalAnswers answers;
   bool run = false;
   bool noRun = false;
+  bool all = false;             // --all: one document per item
+  std::string outputDir;        // --output-dir DIR, with --all
+  bool quiet = false;           // -q: no success text
+  bool verbose = false;         // -v: name the files read
+  std::string format = "text";  // tarn check --format
+  bool ids = false;             // tarn list --ids
+  bool diagramNames = false;    // tarn list --diagram-names
   bool typeset = false;  // objectz: the document for oz.sty, to be typeset
   objectz::FrontMatter frontMatter;
   std::string document;  // typeset: the document, and where its PDF goes
@@ -41,5 +48,10 @@ int ExitCodeOf(addin::Outcome outcome);
 // from itself, and the Object-Z document would say it does ("inherit A"
 // inside class A).
 void WarnOfSuperclassCycles(const LoadedModel& model);
+
+// Loads the model file of the command line and applies --select and
+// --diagram. The readers' warnings go to `warn`, or to stderr as text; -v
+// names every file read on stderr. Throws UsageError, LoadError or Error.
+LoadedModel LoadModel(const Options& options, std::function<void(const Diagnostic&)> warn = {});
 
 }  // namespace tarn::cli
