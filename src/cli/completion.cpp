@@ -133,7 +133,7 @@ std::string Bash(const std::vector<CommandInfo>& commands) {
     s << "    " << command.name << ")\n"
       << "      if [[ $cur == -* ]]; then COMPREPLY=($(compgen -W $'" << Joined(names, "\\n")
       << "' -- \"$cur\")); return; fi\n";
-    if (command.positional == "MODEL")
+    if (command.positional == "MODEL" || command.positional == "DOCUMENT")
       s << "      [[ -z $model ]] && COMPREPLY=($(compgen -f -- \"$cur\")) ;;\n";
     else if (command.positional == "COMMAND")
       s << "      COMPREPLY=($(compgen -W $'" << Joined(CommandNames(commands), "\\n")
@@ -160,7 +160,7 @@ std::string ZshDescription(const std::string& text) {
 }
 
 std::string ZshAction(const std::string& type, const std::vector<CommandInfo>& commands) {
-  if (type == "FILE" || type == "MODEL") return "_files";
+  if (type == "FILE" || type == "MODEL" || type == "DOCUMENT") return "_files";
   if (type == "DIR") return "_files -/";
   if (type == "ID") return "_tarn_listed --ids";
   if (type == "NAME") return "_tarn_listed --diagram-names";
@@ -273,7 +273,8 @@ std::string Fish(const std::vector<CommandInfo>& commands) {
         s << " -x";
       s << " -d " << FishDescription(option.description) << "\n";
     }
-    if (command.positional == "MODEL") s << "complete -c tarn " << when << " -F\n";
+    if (command.positional == "MODEL" || command.positional == "DOCUMENT")
+      s << "complete -c tarn " << when << " -F\n";
     if (command.positional == "COMMAND") s << "complete -c tarn " << when << " -x -a '" << names << "'\n";
     if (command.positional == "SHELL") s << "complete -c tarn " << when << " -x -a 'bash zsh fish'\n";
   }
