@@ -305,7 +305,7 @@ int Main(int argc, char** argv) {
   DefineCommands(app, options, helpTopic, shell);
 
   if (argc == 1) {
-    std::cerr << app.help();
+    PrintError("no command given", {"tarn help lists the commands"});
     return kUsage;
   }
   if (!CheckCommandWord(app, argc, argv)) return kUsage;

@@ -76,7 +76,9 @@ TEST_F(CommandsTest, ModelFileErrorsNameTheirPlace) {
 }
 
 TEST_F(CommandsTest, UsageErrors) {
-  EXPECT_EQ(Run({}).code, 2);
+  const auto nothing = Run({});
+  EXPECT_EQ(nothing.code, 2);
+  EXPECT_EQ(nothing.err, "tarn: error: no command given\ntarn: note: tarn help lists the commands\n");
   EXPECT_EQ(Run({"translate"}).code, 2);
   EXPECT_EQ(Run({"property-check", Example("register.yaml"), "--run", "--no-run", "-o", "x.zed"}).code, 2);
   const auto noOutput = Run({"property-check", Example("register.yaml")});
