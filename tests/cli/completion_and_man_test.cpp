@@ -83,6 +83,9 @@ TEST_F(CompletionTest, ZshLoadsTheScript) {
   const auto text = Slurp(script);
   EXPECT_THAT(text, HasSubstr("#compdef tarn\n"));
   EXPECT_THAT(text, HasSubstr("'--select[select the class with this id"));
+  EXPECT_THAT(text, HasSubstr("'1:MODEL:_files'"));
+  EXPECT_THAT(text, HasSubstr(":ID:_tarn_listed --ids'"));
+  EXPECT_THAT(text, HasSubstr(":NAME:_tarn_listed --diagram-names'"));
 }
 
 TEST_F(CompletionTest, OtherShellsAreAUsageError) {

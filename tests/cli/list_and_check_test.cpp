@@ -160,6 +160,17 @@ associations:
   EXPECT_THAT(one.err, ::testing::Not(HasSubstr("error")));
 }
 
+// Names come out in UTF-8 whatever the model's code page; JSON escapes what
+// it must.
+TEST_F(ListAndCheckTest, JsonCarriesNamesInUtf8) {
+  const auto model = Write("model.yaml", "tarn-model: 1\nencoding: windows-1252\ndiagrams: [{ name: D, classes: [c] }]\n"
+                                         "classes:\n  - { id: c, name: \"Z\u00e4hler \\\"1\\\"\\t\" }\n");
+  const auto result = Run({"check", model, "--format", "json"});
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_THAT(result.out, HasSubstr("\"message\":\"class \\\"Z\xC3\xA4hler \\\"1\\\"\\u0009\\\" has a name that is not a Z name"));
+  EXPECT_THAT(Run({"list", model}).out, HasSubstr("Logical View::Z\xC3\xA4hler \"1\"\t\n"));
+}
+
 TEST_F(ListAndCheckTest, CheckOfTheExamplesFindsNothing) {
   for (const char* example :
        {"register.yaml", "buffer.yaml", "bank.yaml", "rose/register.mdl", "rose/buffer.mdl"}) {
@@ -233,6 +244,8 @@ TEST_F(ListAndCheckTest, QuietDropsTheSuccessTextVerboseNamesTheFiles) {
   result = Run({"property-check", model, "-o", "out.zed", "-v"});
   EXPECT_EQ(result.err, "tarn: read " + model + "\n");
   EXPECT_EQ(result.out, "The specification was generated successfully.\nWritten to out.zed\n");
+  for (const char* command : {"dump", "list", "check"})
+    EXPECT_EQ(Run({command, model, "-v"}).err, "tarn: read " + model + "\n") << command;
 }
 
 }  // namespace
