@@ -9,21 +9,25 @@
 namespace tarn::cli {
 namespace {
 
-// pdflatex's messages as FILE:LINE: error: TEXT, with the source text up to
-// the place of an error below it. Past the tenth error only their number is
-// told: the first errors are the ones to mend.
+// pdflatex's messages in Tarn's style, "tarn: FILE:LINE: error: TEXT", with
+// the source text up to the place of an error below it. Past the tenth error
+// only their number is told: the first errors are the ones to mend.
 void ShowLatexMessages(const std::vector<typeset::LatexMessage>& messages) {
   constexpr int kErrorsShown = 10;
   int errors = 0;
   for (const auto& message : messages) {
     if (message.error && ++errors > kErrorsShown) continue;
-    std::cerr << (message.file.empty() ? std::string("tarn") : message.file);
-    if (message.line > 0) std::cerr << ":" << message.line;
-    std::cerr << (message.error ? ": error: " : ": warning: ") << message.text << "\n";
+    std::cerr << "tarn: ";
+    if (!message.file.empty()) {
+      std::cerr << message.file;
+      if (message.line > 0) std::cerr << ":" << message.line;
+      std::cerr << ": ";
+    }
+    std::cerr << (message.error ? "error: " : "warning: ") << message.text << "\n";
     if (!message.context.empty()) std::cerr << "    " << message.context << "\n";
   }
   if (errors > kErrorsShown)
-    std::cerr << "tarn: " << errors - kErrorsShown << " more errors are not shown\n";
+    std::cerr << "tarn: error: " << errors - kErrorsShown << " more errors are not shown\n";
 }
 
 }  // namespace

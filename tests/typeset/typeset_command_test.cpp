@@ -130,7 +130,7 @@ TEST_F(TypesetTest, LatexErrorsNameTheDocumentLineAndKeepThePreviousPdf) {
   Write("broken.pdf", "previous");
   const auto result = Run({"typeset", document});
   EXPECT_EQ(result.code, 1);
-  EXPECT_EQ(result.err, document + ":6: error: Undefined control sequence.\n    x = \\foo\n");
+  EXPECT_EQ(result.err, "tarn: " + document + ":6: error: Undefined control sequence.\n    x = \\foo\n");
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(Slurp(Path("broken.pdf")), "previous");
   EXPECT_FALSE(TemporaryFoldersLeft());
