@@ -33,6 +33,16 @@ addin::Outcome Run(addin::ITarn& tarn, addin::Command command, const host::Appli
   return tarn.RunGenerator(app);
 }
 
+// objectz --typeset: the document for oz.sty, with the front matter in the
+// model's code page.
+void ApplyTypeset(addin::ITarn& tarn, const Options& options, const LoadedModel& model) {
+  if (!options.typeset) return;
+  const auto& front = options.frontMatter;
+  tarn.TypesetFrontMatter =
+      objectz::FrontMatter{model.ToModelText(front.title, "--title"), model.ToModelText(front.author, "--author"),
+                           model.ToModelText(front.date, "--date")};
+}
+
 // One item of a batch run: what to select (or which diagram to put first),
 // how it is named, and the document's file name without extension.
 struct BatchItem {
@@ -148,6 +158,7 @@ int RunBatch(addin::Command command, const Options& options) {
     answers.run = false;
     Terminal terminal(answers, false, std::cin, std::cout, std::cerr, hooks);
     addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, settings, Opener()});
+    ApplyTypeset(tarn, options, model);
     const auto outcome = Run(tarn, command, model.App());
     if (item.diagram != nullptr) memory.root.diagrams.pop_front();
     if (outcome != addin::Outcome::kDone) {
@@ -201,12 +212,7 @@ int RunTranslation(const std::string& name, Options options) {
   Terminal terminal(options.answers, prompts, std::cin, std::cout, std::cerr, hooks);
   PosixProgramStarter starter;
   addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, settings, Opener()});
-  if (options.typeset) {
-    const auto& front = options.frontMatter;
-    tarn.TypesetFrontMatter = objectz::FrontMatter{model.ToModelText(front.title, "--title"),
-                                                   model.ToModelText(front.author, "--author"),
-                                                   model.ToModelText(front.date, "--date")};
-  }
+  ApplyTypeset(tarn, options, model);
   return ExitCodeOf(Run(tarn, command, model.App()));
 }
 

@@ -211,6 +211,9 @@ TEST_F(ListAndCheckTest, AllWritesEveryItemAndReportsTheFailingOne) {
   EXPECT_EQ(result.code, 0) << result.err;
   EXPECT_EQ(result.out, "");
   EXPECT_THAT(Slurp(Path("docs/Other.tex")), HasSubstr("\\begin{class}{Bad}"));
+  result = Run({"objectz", model, "--all", "--output-dir", "typeset", "--typeset", "--title", "Batch"});
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_THAT(Slurp(Path("typeset/Main.tex")), HasSubstr("\\title{Batch}"));
 
   result = Run({"refinement-check", Example("buffer.yaml"), "--all", "--output-dir", "docs"});
   EXPECT_EQ(result.code, 0) << result.err;
