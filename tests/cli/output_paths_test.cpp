@@ -130,6 +130,22 @@ TEST_F(OutputPathTest, NeverOverTheModelOrAFileItLoaded) {
   EXPECT_EQ(Slurp(Path("pkg.cat")), unit);
 }
 
+// A Papyrus model: the .uml file and the .notation beside it.
+TEST_F(OutputPathTest, NeverOverAnXmiModelOrItsNotation) {
+  for (const char* name : {"bank.uml", "bank.notation"})
+    std::filesystem::copy_file(Example(std::string("xmi/papyrus/") + name), Path(name));
+  const auto model = Path("bank.uml").string();
+  EXPECT_EQ(Run({"list", model, "-v"}).err,
+            "tarn: read " + model + "\ntarn: read " + Path("bank.notation").string() + "\n");
+  for (const char* output : {"bank.uml", "bank.notation"}) {
+    const auto before = Slurp(Path(output));
+    const auto result = Run({"objectz", model, "-o", output});
+    EXPECT_EQ(result.code, 2) << output;
+    EXPECT_THAT(result.err, HasSubstr("a document is never written over it")) << output;
+    EXPECT_EQ(Slurp(Path(output)), before);
+  }
+}
+
 TEST_F(OutputPathTest, ThePromptAsksAgainForAModelFile) {
   env_["TARN_PROMPT"] = "1";
   const auto model = Write("register.yaml", Slurp(Example("register.yaml")));

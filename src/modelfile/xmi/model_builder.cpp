@@ -65,7 +65,7 @@ XmiModel ModelBuilder::Build() {
   result_.app = std::make_unique<host::MemoryApplication>();
   model_ = &result_.app->model;
   model_->encoding = options_.encoding;
-  result_.files.push_back(path_);
+  model_->files.push_back(path_);  // then the .notation, when there is one
   FindRoot();
   ComputeQualifiedNames();
   result_.root = records_.namespaces[root_].name;

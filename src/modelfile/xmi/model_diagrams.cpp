@@ -40,7 +40,7 @@ std::vector<DiagramRecord> ModelBuilder::NotationDiagrams(std::string& file) {
   if (notation == std::filesystem::path(path_) || !std::filesystem::is_regular_file(notation, error))
     return {};
   file = notation.string();
-  result_.files.push_back(file);
+  model_->files.push_back(file);
   return CollectNotationDiagrams(file);
 }
 
