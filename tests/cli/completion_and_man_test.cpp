@@ -30,6 +30,7 @@ class CompletionTest : public TarnRun {
 // What bash offers after the words, the last one being completed.
 TEST_F(CompletionTest, BashOffersCommandsOptionsIdsAndDiagrams) {
   const auto script = Script("bash");
+  std::filesystem::create_directories(Path("docs"));
   const struct {
     const char* words;
     const char* offered;
@@ -43,6 +44,7 @@ TEST_F(CompletionTest, BashOffersCommandsOptionsIdsAndDiagrams) {
       {"tarn help obj", "objectz|"},
       {"tarn completion f", "fish|"},
       {"tarn list ban", "bank.yaml|"},
+      {"tarn objectz bank.yaml --all --output-dir d", "docs|"},
   };
   for (const auto& c : cases) {
     const auto result =

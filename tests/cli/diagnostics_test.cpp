@@ -143,6 +143,17 @@ TEST_F(DiagnosticsTest, AModelWithoutCandidatesSaysSo) {
             "tarn: note: the model has no class with Properties; --select ID chooses any class by its id\n");
 }
 
+// Past ten candidates the note counts the rest.
+TEST_F(DiagnosticsTest, ManyCandidatesAreCounted) {
+  std::string model = "tarn-model: 1\nclasses:\n";
+  for (int i = 1; i <= 12; ++i)
+    model += "  - { name: C" + std::to_string(i) + ", tags: { Properties: \"%P\" } }\n";
+  const auto result = Run({"property-check", Write("model.yaml", model), "-o", "out.zed"});
+  EXPECT_THAT(result.err,
+              HasSubstr("\ntarn: note: --select ID chooses one; the classes with Properties: C1, C2, C3, "
+                        "C4, C5, C6, C7, C8, C9, C10 and 2 more (tarn list MODEL)\n"));
+}
+
 // A Rose model's elements have places too: the object that defines them.
 TEST_F(DiagnosticsTest, RoseElementsHaveTheirPlaces) {
   auto text = Slurp(Example("rose/register.mdl"));
