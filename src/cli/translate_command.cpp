@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <set>
 
 #include "cli/commands.hpp"
 #include "cli/explain.hpp"
@@ -94,11 +95,15 @@ std::vector<BatchItem> BatchItems(addin::Command command, const host::MemoryMode
     for (const auto& d : model.packageDiagrams) add(d);
   }
   // Items of the same name are told apart by their ids (their package-
-  // qualified names for diagrams).
+  // qualified names for diagrams); names that still meet once made safe
+  // get a number.
   for (const auto& [item, id] : named) ++uses[item.fileName];
+  std::set<std::string> taken;
   for (auto& [item, id] : named) {
     if (item.fileName.empty() || uses[item.fileName] > 1) item.fileName = id;
-    item.fileName = SafeFileName(item.fileName);
+    const auto safe = SafeFileName(item.fileName);
+    item.fileName = safe;
+    for (int n = 2; !taken.insert(item.fileName).second; ++n) item.fileName = safe + "-" + std::to_string(n);
     items.push_back(std::move(item));
   }
   return items;

@@ -223,6 +223,20 @@ TEST_F(ListAndCheckTest, AllWritesEveryItemAndReportsTheFailingOne) {
   EXPECT_EQ(result.err, "tarn: warning: the model has no association with a Retrieve; nothing was written\n");
 }
 
+// Names a file cannot hold are made safe, and names that then meet are
+// numbered, so that no document is written over another.
+TEST_F(ListAndCheckTest, AllNamesEveryDocumentApart) {
+  const auto model = Write("model.yaml",
+                           "tarn-model: 1\nclasses:\n"
+                           "  - { id: \"a/b\", name: \"a/b\", tags: { Properties: \"%P\" } }\n"
+                           "  - { id: a_b, name: a_b, tags: { Properties: \"%Q\" } }\n"
+                           "  - { id: \".hidden\", name: \".hidden\", tags: { Properties: \"%R\" } }\n");
+  const auto result = Run({"property-check", model, "--all", "--output-dir", "docs"});
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_EQ(result.out, "Written to docs/a_b.zed\nWritten to docs/a_b-2.zed\nWritten to docs/_.hidden.zed\n");
+  EXPECT_THAT(Slurp(Path("docs/a_b-2.zed")), HasSubstr("\\begin{theorem}{Q}"));
+}
+
 TEST_F(ListAndCheckTest, AllGoesWithOutputDirAlone) {
   const auto model = Example("register.yaml");
   for (const auto& args : std::vector<std::vector<std::string>>{
