@@ -8,6 +8,7 @@
 
 #include "cli/item_names.hpp"
 #include "common/line_rule.hpp"
+#include "common/z_name.hpp"
 
 namespace tarn::cli {
 namespace {
@@ -124,21 +125,6 @@ class Warnings {
 };
 
 }  // namespace
-
-bool IsZName(const std::string& name) {
-  if (name.empty() || !std::isalpha(static_cast<unsigned char>(name[0])) ||
-      static_cast<unsigned char>(name[0]) >= 0x80)
-    return false;
-  for (std::size_t i = 1; i < name.size(); ++i) {
-    const auto c = static_cast<unsigned char>(name[i]);
-    if (c == '\\' && i + 1 < name.size() && name[i + 1] == '_') {
-      ++i;
-      continue;
-    }
-    if (c >= 0x80 || !(std::isalnum(c) || c == '_')) return false;
-  }
-  return true;
-}
 
 std::vector<Diagnostic> ModelWarnings(const host::MemoryModel& model, const CheckedItems& checked) {
   Warnings warnings(model);

@@ -21,8 +21,4 @@ struct CheckedItems {
 // are not Z names, two operations of one class with the same name).
 std::vector<Diagnostic> ModelWarnings(const host::MemoryModel& model, const CheckedItems& checked);
 
-// Whether a name can stand as a Z name in a document: a letter, then
-// letters, digits and underscores (plain or written \_).
-bool IsZName(const std::string& name);
-
 }  // namespace tarn::cli
