@@ -2,6 +2,10 @@
 // with Properties, every association with a Retrieve and the class diagram
 // (or only the items of --select), without writing a document; then the
 // warnings of the model. Text on stderr, or JSON lines on stdout.
+#include <stdlib.h>
+
+#include <cerrno>
+#include <filesystem>
 #include <iostream>
 
 #include "cli/commands.hpp"
@@ -13,18 +17,42 @@
 namespace tarn::cli {
 namespace {
 
+// A folder of its own for the documents that a check writes on its way,
+// removed with everything in it when the check ends; the user's files and
+// the system's are never written.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::string name = (std::filesystem::temp_directory_path() / "tarn-check-XXXXXX").string();
+    if (::mkdtemp(name.data()) == nullptr) RaisePlatformError(errno, "Cannot create a folder in " + name);
+    path_ = name;
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  std::string Document() const { return (path_ / "document").string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
 // The platform of a command run for its checks only: the document goes to
-// /dev/null, errors are collected, no tool is offered or started.
+// a scratch folder, errors are collected, no tool is offered or started.
 class CheckPlatform final : public addin::SaveFileDialog,
                             public addin::MessageBoxes,
                             public addin::DialogWindows,
                             public addin::ProgramStarter {
  public:
   std::function<std::vector<Note>(const Error&)> explain;
-  Note about;  // the check the diagnostics belong to
+  Note about;            // the check the diagnostics belong to
+  std::string document;  // where the document goes
   std::vector<Diagnostic> diagnostics;
 
-  std::optional<std::string> ShowSave(const addin::SaveDialogSetup&) override { return "/dev/null"; }
+  std::optional<std::string> ShowSave(const addin::SaveDialogSetup&) override { return document; }
   void ShowMessage(const std::string& text) override {
     diagnostics.push_back(Unplaced(Diagnostic::Severity::kError, MessageLines(text), {about}));
   }
@@ -54,6 +82,7 @@ class Checker {
     model_.selection = std::move(selection);
     CheckPlatform platform;
     platform.about = about;
+    platform.document = scratch_.Document();
     platform.explain = [&](const Error& error) {
       return Explain(CommandContext{command, model_, Settings(options_), Opener()}, error);
     };
@@ -115,6 +144,7 @@ class Checker {
   ItemNames names_;
   std::vector<Diagnostic> diagnostics_;
   std::size_t checks_ = 0;
+  ScratchFolder scratch_;
 };
 
 }  // namespace

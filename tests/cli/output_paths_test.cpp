@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include "cli/run_tarn.hpp"
@@ -84,25 +85,38 @@ TEST_F(OutputPathTest, AFifoIsWrittenDirectly) {
   EXPECT_TRUE(S_ISFIFO(Mode("pipe")));
 }
 
+// As root, a node of the null device made for the test, so that a fault
+// can never replace the system's /dev/null; as any other user /dev/null,
+// which only root could replace.
 TEST_F(OutputPathTest, ADeviceIsWrittenDirectly) {
-  const auto result = Check("/dev/null");
+  std::string device = "/dev/null";
+  if (::geteuid() == 0) {
+    device = Path("null").string();
+    if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+      GTEST_SKIP() << "no device node may be made here";
+  }
+  const auto result = Check(device);
   EXPECT_EQ(result.code, 0) << result.err;
   struct stat status {};
-  ASSERT_EQ(::lstat("/dev/null", &status), 0);
+  ASSERT_EQ(::lstat(device.c_str(), &status), 0);
   EXPECT_TRUE(S_ISCHR(status.st_mode));
 }
 
 // "-" and /dev/stdout put the document on standard output, and the report
 // moves to standard error.
 TEST_F(OutputPathTest, StandardOutputHoldsOnlyTheDocument) {
-  for (const char* output : {"-", "/dev/stdout"}) {
+  // /dev/stdout through a link of the test's own, so that a fault replaces
+  // the link, never the system's /dev/stdout.
+  std::filesystem::create_symlink("/dev/stdout", Path("stdout"));
+  for (const char* output : {"-", "stdout"}) {
     const auto result = Check(output);
     EXPECT_EQ(result.code, 0) << result.err;
     EXPECT_EQ(result.out, Golden("zeves/reg_property_check.zed")) << output;
     EXPECT_THAT(result.err, HasSubstr("The specification was generated successfully.\n")) << output;
   }
   EXPECT_THAT(Check("-").err, HasSubstr("Written to standard output\n"));
-  EXPECT_THAT(Files(), ::testing::IsEmpty());
+  EXPECT_TRUE(std::filesystem::is_symlink(Path("stdout")));
+  EXPECT_THAT(Files(), ::testing::ElementsAre("stdout"));
 }
 
 TEST_F(OutputPathTest, NeverOverTheModelOrAFileItLoaded) {
