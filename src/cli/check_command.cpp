@@ -182,6 +182,7 @@ int RunCheck(const Options& options) {
   }
   Checker checker(options, *loaded);
   for (const auto& diagnostic : checker.CheckAll()) count(diagnostic);
+  for (const auto& warning : SuperclassCycleWarnings(*loaded)) count(warning);
   if (!json && !options.quiet) {
     const auto plural = [](std::size_t n, const char* word) {
       return std::to_string(n) + " " + word + (n == 1 ? "" : "s");

@@ -39,16 +39,23 @@ int ExitCodeOf(addin::Outcome outcome) {
   return kErrorShown;
 }
 
-void WarnOfSuperclassCycles(const LoadedModel& model) {
+std::vector<Diagnostic> SuperclassCycleWarnings(const LoadedModel& model) {
+  std::vector<Diagnostic> warnings;
   for (const auto& cycle : model.SuperclassCycles()) {
     if (cycle.size() == 2) {
-      std::cerr << "tarn: warning: class " << Printable(cycle.front()) << " is its own superclass\n";
+      warnings.push_back(
+          Unplaced(Diagnostic::Severity::kWarning, "class " + cycle.front() + " is its own superclass"));
       continue;
     }
     std::string path;
     for (const auto& name : cycle) path += (path.empty() ? "" : " -> ") + name;
-    std::cerr << "tarn: warning: superclass cycle: " << Printable(path) << "\n";
+    warnings.push_back(Unplaced(Diagnostic::Severity::kWarning, "superclass cycle: " + path));
   }
+  return warnings;
+}
+
+void WarnOfSuperclassCycles(const LoadedModel& model) {
+  for (const auto& warning : SuperclassCycleWarnings(model)) PrintText(std::cerr, warning);
 }
 
 LoadedModel LoadModel(const Options& options, std::function<void(const Diagnostic&)> warn) {

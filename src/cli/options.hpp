@@ -44,9 +44,11 @@ std::string Opener();
 LoadOptions ToLoadOptions(const Options& options);
 int ExitCodeOf(addin::Outcome outcome);
 
-// Warns on stderr of the model's superclass cycles: no class can inherit
-// from itself, and the Object-Z document would say it does ("inherit A"
-// inside class A).
+// The model's superclass cycles as warnings: no class can inherit from
+// itself, and the Object-Z document would say it does ("inherit A" inside
+// class A).
+std::vector<Diagnostic> SuperclassCycleWarnings(const LoadedModel& model);
+// The same on stderr.
 void WarnOfSuperclassCycles(const LoadedModel& model);
 
 // Loads the model file of the command line and applies --select and

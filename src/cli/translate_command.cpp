@@ -119,6 +119,7 @@ int RunBatch(addin::Command command, const Options& options) {
   if (options.run) throw UsageError("--all never starts the external tool; leave out --run");
 
   auto model = LoadModel(options);
+  if (command == addin::Command::kGenerator) WarnOfSuperclassCycles(model);
   auto& memory = model.Model();
   const auto items = BatchItems(command, memory);
   if (items.empty()) {

@@ -171,6 +171,20 @@ TEST_F(ListAndCheckTest, JsonCarriesNamesInUtf8) {
   EXPECT_THAT(Run({"list", model}).out, HasSubstr("Logical View::Z\xC3\xA4hler \"1\"\t\n"));
 }
 
+TEST_F(ListAndCheckTest, CheckWarnsOfSuperclassCycles) {
+  const auto model = Write("model.yaml",
+                           "tarn-model: 1\nclasses:\n  - { name: A, superclasses: [B] }\n"
+                           "  - { name: B, superclasses: [A] }\n  - { name: C, superclasses: [C] }\n");
+  auto result = Run({"check", model, "-q"});
+  EXPECT_EQ(result.code, 0);
+  EXPECT_EQ(result.err,
+            "tarn: warning: superclass cycle: A -> B -> A\ntarn: warning: class C is its own superclass\n");
+  result = Run({"check", model, "--format", "json"});
+  EXPECT_EQ(result.out,
+            "{\"severity\":\"warning\",\"message\":\"superclass cycle: A -> B -> A\",\"notes\":[]}\n"
+            "{\"severity\":\"warning\",\"message\":\"class C is its own superclass\",\"notes\":[]}\n");
+}
+
 TEST_F(ListAndCheckTest, CheckOfTheExamplesFindsNothing) {
   for (const char* example :
        {"register.yaml", "buffer.yaml", "bank.yaml", "rose/register.mdl", "rose/buffer.mdl"}) {
