@@ -1,23 +1,24 @@
 #!/usr/bin/env bash
-# Builds the release preset, writes the synthetic models of 100, 1,000 and
-# 10,000 classes in every format (YAML, Rose, Papyrus XMI), runs the in-process benchmarks, then times
-# whole tarn runs: wall time and peak memory (/usr/bin/time -v) for each size,
+# Builds the bench preset (the release build with the benchmarks), writes
+# the synthetic models of 100, 1,000 and 10,000 classes in every format
+# (YAML, Rose, Papyrus XMI), runs the in-process benchmarks, then times whole
+# tarn runs: wall time and peak memory (/usr/bin/time -v) for each size,
 # format and command. Results go to build/bench-results/; MB are 10^6 bytes.
 #   bench/run.sh
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
 sizes=(100 1000 10000)
-build=build/release
+build=build/bench
 models=build/bench-models
 results=build/bench-results
 
 if [ ! -x /usr/bin/time ]; then
-  echo "bench/run.sh needs /usr/bin/time: run scripts/install-deps.sh (Debian package time)" >&2
+  echo "bench/run.sh needs /usr/bin/time: run scripts/install-deps.sh --dev (Debian package time)" >&2
   exit 1
 fi
 
-cmake --workflow --preset release >/dev/null
+cmake --workflow --preset bench >/dev/null
 mkdir -p "$results"
 "$build/bench/bench_model_generator" "$models" "${sizes[@]}"
 

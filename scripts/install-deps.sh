@@ -1,11 +1,20 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing Tarn needs, when any
-# is missing. Needs root for apt-get; otherwise it names what to install.
+# Installs the Debian packages that building Tarn needs, when any is missing;
+# with --dev also what developing needs: the tests, benchmarks and fuzz
+# targets, and the programs the tests run (man, zsh, fish, pdflatex). Needs
+# root for apt-get; otherwise it names what to install.
+#   scripts/install-deps.sh [--dev]
 set -euo pipefail
 
-packages=(build-essential cmake libgtest-dev libgmock-dev libbenchmark-dev
-          libyaml-dev libcli11-dev libxml2-dev time clang libclang-rt-14-dev
-          texlive-latex-base texlive-science)
+packages=(build-essential cmake libyaml-dev libcli11-dev libxml2-dev)
+dev_packages=(libgtest-dev libgmock-dev libbenchmark-dev time clang libclang-rt-14-dev
+              man-db zsh fish texlive-latex-base texlive-science)
+
+case "${1:-}" in
+  --dev) packages+=("${dev_packages[@]}") ;;
+  "") ;;
+  *) echo "usage: scripts/install-deps.sh [--dev]" >&2; exit 2 ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

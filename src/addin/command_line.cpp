@@ -1,5 +1,8 @@
 #include "addin/command_line.hpp"
 
+#include <filesystem>
+
+#include "common/atomic_file.hpp"
 #include "common/error.hpp"
 
 namespace tarn::addin {
@@ -35,6 +38,21 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
     }
   }
   if (inWord) words.push_back(std::move(word));
+  return words;
+}
+
+std::vector<std::string> NameDocument(std::vector<std::string> words, const std::string& fileName) {
+  constexpr std::string_view kFile = "{file}";
+  for (auto& word : words) {
+    for (auto at = word.find(kFile); at != std::string::npos; at = word.find(kFile, at)) {
+      if (fileName == kStandardOutput)
+        throw Error(kInvalidCall, "The Z/EVES command line names the document ({file}), but it was written to "
+                                  "standard output.");
+      const auto path = std::filesystem::absolute(fileName).lexically_normal().string();
+      word.replace(at, kFile.size(), path);
+      at += path.size();
+    }
+  }
   return words;
 }
 

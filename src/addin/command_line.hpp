@@ -14,4 +14,10 @@ namespace tarn::addin {
 // unterminated quote.
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 
+// The words with every "{file}" in them replaced by the absolute path of the
+// document, which so stays within its word whatever characters it holds.
+// Raises the invalid-call error when a word names the document but it went
+// to standard output ("-").
+std::vector<std::string> NameDocument(std::vector<std::string> words, const std::string& fileName);
+
 }  // namespace tarn::addin

@@ -50,7 +50,7 @@ Outcome ITarn::RunPropertyChecker(const host::Application& RoseApp) {
     const auto properties = roseClass.TaggedValue(host::kTool, "Properties");
     const auto fileName = GetFileName();
     PropertyCheck(roseClass, properties, fileName);
-    RunZEves();
+    RunZEves(fileName);
   });
 }
 
@@ -74,7 +74,7 @@ Outcome ITarn::RunRefinementChecker(const host::Application& RoseApp) {
     const auto retrieve = association.TaggedValue(host::kTool, "Retrieve");
     const auto fileName = GetFileName();
     RefinementCheck(abstractClass, concreteClass, retrieve, fileName);
-    RunZEves();
+    RunZEves(fileName);
   });
 }
 
@@ -130,11 +130,11 @@ void ITarn::CheckStartSetting(std::string_view key, const std::string& value) {
   if (value.find('\0') != std::string::npos) refuse("holds a NUL byte, which would cut it");
 }
 
-void ITarn::RunZEves() {
+void ITarn::RunZEves(const std::string& fileName) {
   OpenIni();
   if (!platform_.messages.AskYesNo(kZEvesQuestion)) return;
   CheckStartSetting(kZEvesPathKey, ZEvesPath);
-  const auto words = SplitCommandLine(ZEvesPath);
+  const auto words = NameDocument(SplitCommandLine(ZEvesPath), fileName);
   if (words.empty()) throw Error(kInvalidCall, "No Z/EVES command line is configured.");
   if (platform_.programs.Start(words, WindowState::kMaximizedWithFocus) == 0)
     throw Error(kZEvesNotStarted, "Z/EVES did not start.");
@@ -171,7 +171,7 @@ Outcome ITarn::Guarded(Command command, const std::function<void()>& body) {
 Outcome ITarn::Report(Command command, const Error& error) {
   const auto message = MessageFor(command, error);
   if (!message) return Outcome::kCancelled;
-  platform_.messages.ShowMessage(*message);
+  platform_.messages.ShowError(*message, error);
   return Outcome::kFailed;
 }
 

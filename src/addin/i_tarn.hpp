@@ -56,7 +56,8 @@ class ITarn {
 
  private:
   std::string GetFileName();
-  void RunZEves();
+  // Offers to start Z/EVES on the document written to `fileName`.
+  void RunZEves(const std::string& fileName);
   void RunTypeChecker();
   // Raises an error naming the setting when its value would not start what
   // it says: longer than ReadINI returns (it would run cut), or holding a NUL

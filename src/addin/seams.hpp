@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/error.hpp"
+
 namespace tarn::addin {
 
 struct SaveDialogSetup {
@@ -27,6 +29,12 @@ class MessageBoxes {
   virtual ~MessageBoxes() = default;
   // An error message with an OK button and no icon.
   virtual void ShowMessage(const std::string& text) = 0;
+  // The same for a command's error, which a platform may describe further
+  // (which items it is about, where they are).
+  virtual void ShowError(const std::string& text, const Error& cause) {
+    static_cast<void>(cause);
+    ShowMessage(text);
+  }
   // A question with Yes and No buttons; true for Yes.
   virtual bool AskYesNo(const std::string& question) = 0;
   // A warning about a document that was written all the same; nothing to

@@ -1,254 +1,130 @@
-// The tarn program: loads a model file into the model host, applies the
-// selection and runs one command of ITarn, as the modelling tool's menu
-// entries do.
+// The tarn program: the command line's subcommands and options, and the
+// dispatch to the file of each subcommand. Unknown subcommands and options
+// are named with the known word they most likely stand for.
 #include <CLI/CLI.hpp>
-
 #include <csignal>
-#include <cstdlib>
-#include <filesystem>
 #include <iostream>
 #include <new>
 
-#include "addin/i_tarn.hpp"
-#include "cli/model_loading.hpp"
+#include "cli/commands.hpp"
+#include "cli/completion.hpp"
 #include "cli/process_setup.hpp"
-#include "cli/program_starter.hpp"
-#include "cli/terminal.hpp"
+#include "cli/suggest.hpp"
 #include "modelfile/load_error.hpp"
-#include "modelfile/native/native_writer.hpp"
-#include "typeset/pdflatex.hpp"
 
 namespace tarn::cli {
 namespace {
 
-enum ExitCode { kSuccess = 0, kErrorShown = 1, kUsage = 2, kCancelledCode = 3 };
-
 constexpr const char* kFooter = R"(Exit codes:
   0  success (also when the offer to start a tool is answered No)
-  1  an error message was shown (bad model file, failed check, failed write, LaTeX errors)
+  1  an error was reported (bad model file, failed check or write, LaTeX errors; tarn check found an error)
   2  usage error (unknown option, missing -o without a terminal, unknown --select id)
   3  cancelled (the file name prompt was left empty)
 
 Environment:
   TARN_SETTINGS  the settings file (default: $XDG_CONFIG_HOME/tarn/Tarn.ini or ~/.config/tarn/Tarn.ini)
   TARN_OPENER    the program that opens the Wizard address (default: xdg-open)
-  TARN_PROMPT=1  show prompts even when standard input is not a terminal)";
+  TARN_PROMPT=1  show prompts even when standard input is not a terminal
 
-struct Options {
-  std::string settings;
-  std::string model;
-  std::vector<std::string> select;
-  std::string diagram;
-  std::vector<std::string> pathMap;
-  std::string encoding;
-  TerminalAnswers answers;
-  bool run = false;
-  bool noRun = false;
-  bool typeset = false;  // objectz: the document for oz.sty, to be typeset
-  objectz::FrontMatter frontMatter;
-  std::string document;  // typeset: the document, and where its PDF goes
-  std::string pdf;
-};
+tarn help COMMAND and man tarn-COMMAND describe a command.)";
 
-addin::SettingsLocation Settings(const Options& options) {
-  return addin::SettingsLocation(options.settings.empty() ? addin::DefaultSettingsFile()
-                                                          : std::filesystem::path(options.settings));
+constexpr const char* kModelHelp =
+    "the model file: Tarn's YAML, Rose petal (.mdl, .cat) or UML 2 XMI (.xmi, .uml), told by its content";
+
+void PrintError(const std::string& message, const std::vector<std::string>& notes = {}) {
+  auto diagnostic = Unplaced(Diagnostic::Severity::kError, message);
+  for (const auto& note : notes) diagnostic.notes.push_back({std::nullopt, note});
+  PrintText(std::cerr, diagnostic);
 }
 
-std::string Opener() {
-  const char* opener = std::getenv("TARN_OPENER");
-  return opener != nullptr && *opener != '\0' ? opener : "xdg-open";
+void AddModel(CLI::App& command, Options& options) {
+  command.add_option("MODEL", options.model, kModelHelp)->required()->type_name("FILE");
+  command
+      .add_option("--encoding", options.encoding,
+                  "the code page of an XMI model's texts and of the documents written from it "
+                  "(default windows-1252)")
+      ->type_name("ENCODING");
 }
 
-LoadOptions ToLoadOptions(const Options& options) {
-  LoadOptions load;
-  for (const auto& mapping : options.pathMap) {
-    const auto equals = mapping.find('=');
-    if (equals == std::string::npos || equals == 0)
-      throw UsageError("--path-map " + mapping + ": expected SYMBOL=DIR");
-    load.pathMap[mapping.substr(0, equals)] = mapping.substr(equals + 1);
-  }
-  load.encoding = options.encoding;
-  return load;
+void AddPathMap(CLI::App& command, Options& options) {
+  command
+      .add_option("--path-map", options.pathMap,
+                  "SYMBOL=DIR: the folder a $SYMBOL in a Rose unit's file name stands for (repeatable)")
+      ->type_name("SYMBOL=DIR")
+      ->allow_extra_args(false);
 }
 
-int ExitCodeOf(addin::Outcome outcome) {
-  switch (outcome) {
-    case addin::Outcome::kDone:
-      return kSuccess;
-    case addin::Outcome::kFailed:
-      return kErrorShown;
-    case addin::Outcome::kCancelled:
-      return kCancelledCode;
-  }
-  return kErrorShown;
+void AddSelect(CLI::App& command, Options& options, const std::string& help) {
+  command.add_option("--select", options.select, help)->type_name("ID")->allow_extra_args(false);
 }
 
-// No class can inherit from itself; the Object-Z document would say it does
-// ("inherit A" inside class A).
-void WarnOfSuperclassCycles(const LoadedModel& model) {
-  for (const auto& cycle : model.SuperclassCycles()) {
-    if (cycle.size() == 2) {
-      std::cerr << "tarn: warning: class " << Printable(cycle.front()) << " is its own superclass\n";
-      continue;
-    }
-    std::string path;
-    for (const auto& name : cycle) path += (path.empty() ? "" : " -> ") + name;
-    std::cerr << "tarn: warning: superclass cycle: " << Printable(path) << "\n";
-  }
+void AddDiagram(CLI::App& command, Options& options, const std::string& help) {
+  command.add_option("--diagram", options.diagram, help)->type_name("NAME");
 }
 
-// Runs one of the working commands on the loaded model.
-int RunCommand(const std::string& command, Options options) {
-  if (options.run) options.answers.run = true;
-  if (options.noRun) options.answers.run = false;
-  const bool prompts = PromptsAllowed();
-  if (!options.answers.output && !prompts)
-    throw UsageError("no output file: give -o FILE (there is no terminal to ask for a file name)");
-
-  auto model = LoadedModel::Load(options.model, ToLoadOptions(options));
-  if (!options.select.empty()) model.Select(options.select);
-  if (!options.diagram.empty()) model.ChooseDiagram(options.diagram);
-  if (command == "objectz") WarnOfSuperclassCycles(model);
-
-  Terminal terminal(options.answers, prompts, std::cin, std::cout, std::cerr);
-  PosixProgramStarter starter;
-  addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, Settings(options), Opener()});
-  if (options.typeset) {
-    const auto& front = options.frontMatter;
-    tarn.TypesetFrontMatter = objectz::FrontMatter{model.ToModelText(front.title, "--title"),
-                                                   model.ToModelText(front.author, "--author"),
-                                                   model.ToModelText(front.date, "--date")};
-  }
-  if (command == "property-check") return ExitCodeOf(tarn.RunPropertyChecker(model.App()));
-  if (command == "refinement-check") return ExitCodeOf(tarn.RunRefinementChecker(model.App()));
-  return ExitCodeOf(tarn.RunGenerator(model.App()));
+void AddQuietVerbose(CLI::App& command, Options& options, const std::string& quietHelp) {
+  if (!quietHelp.empty()) command.add_flag("-q,--quiet", options.quiet, quietHelp);
+  command.add_flag("-v,--verbose", options.verbose, "name every file read (the model file, Rose units)");
 }
 
-int RunConfig(const Options& options) {
-  Terminal terminal(options.answers, PromptsAllowed(), std::cin, std::cout, std::cerr);
-  PosixProgramStarter starter;
-  const auto location = Settings(options);
-  addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, location, Opener()});
-  tarn.RunConfiguration(host::MemoryApplication());
-  tarn.OpenIni();
-  // Writing the settings reports no failure of its own: read the values
-  // back so that a value that did not stick is not reported as saved.
-  const auto& asked = options.answers;
-  if ((asked.zevesPath && *asked.zevesPath != tarn.ZEvesPath) ||
-      (asked.wizardUrl && *asked.wizardUrl != tarn.WizardUrl)) {
-    std::cerr << "The settings file " << location.Resolve(addin::kSettingsFile).string()
-              << " does not hold the new value: it could not be written, or the value has a line break, "
-                 "blanks at either end or more than 749 characters.\n";
-    return kErrorShown;
-  }
-  std::cout << "Settings file: " << Printable(location.Resolve(addin::kSettingsFile).string()) << "\n"
-            << "Z/EVES command line (ZEvesPath): " << Printable(tarn.ZEvesPath) << "\n"
-            << "Wizard address (WizardUrl): " << Printable(tarn.WizardUrl) << "\n";
-  return kSuccess;
-}
-
-int RunAbout(const Options& options) {
-  Terminal terminal(options.answers, false, std::cin, std::cout, std::cerr);
-  PosixProgramStarter starter;
-  addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, Settings(options), Opener()});
-  tarn.RunAbout(host::MemoryApplication());
-  return kSuccess;
-}
-
-int RunDump(const Options& options) {
-  const auto model = LoadedModel::Load(options.model, ToLoadOptions(options));
-  WarnOfSuperclassCycles(model);
-  modelfile::WriteNativeModel(model.Model(), std::cout);
-  return kSuccess;
-}
-
-// pdflatex's messages as FILE:LINE: error: TEXT, with the source text up to
-// the place of an error below it. Past the tenth error only their number is
-// told: the first errors are the ones to mend.
-void ShowLatexMessages(const std::vector<typeset::LatexMessage>& messages) {
-  constexpr int kErrorsShown = 10;
-  int errors = 0;
-  for (const auto& message : messages) {
-    if (message.error && ++errors > kErrorsShown) continue;
-    std::cerr << (message.file.empty() ? std::string("tarn") : message.file);
-    if (message.line > 0) std::cerr << ":" << message.line;
-    std::cerr << (message.error ? ": error: " : ": warning: ") << message.text << "\n";
-    if (!message.context.empty()) std::cerr << "    " << message.context << "\n";
-  }
-  if (errors > kErrorsShown)
-    std::cerr << "tarn: " << errors - kErrorsShown << " more errors are not shown\n";
-}
-
-int RunTypeset(const Options& options) {
-  namespace fs = std::filesystem;
-  const auto pdf = options.pdf.empty() ? fs::path(options.document).replace_extension(".pdf").string() : options.pdf;
-  std::error_code unknown;
-  if (fs::path(pdf).lexically_normal() == fs::path(options.document).lexically_normal() ||
-      fs::equivalent(pdf, options.document, unknown))
-    throw UsageError("the PDF " + pdf + " would replace the document: give -o FILE.pdf");
-  const auto result = typeset::Typeset(options.document, pdf);
-  ShowLatexMessages(result.messages);
-  if (!result.written) return kErrorShown;
-  std::cout << "Written to " << pdf << "\n";
-  return kSuccess;
-}
-
-// `selectHelp` describes --select; a command without it takes no selection.
-void AddModelCommandOptions(CLI::App& command, Options& options, const std::string& selectHelp) {
-  command.add_option("MODEL", options.model,
-                     "the model file: Tarn's YAML, Rose petal (.mdl, .cat) or UML 2 XMI (.xmi, .uml), "
-                     "told by its content")
-      ->required();
-  if (!selectHelp.empty())
-    command.add_option("--select", options.select, selectHelp)
-        ->type_name("ID")
-        ->allow_extra_args(false);
-  command.add_option("-o,--output", options.answers.output,
-                     "write the document to FILE (without it, a prompt asks on a terminal)")
+// The options of the three translations.
+void AddTranslation(CLI::App& command, Options& options) {
+  AddModel(command, options);
+  command
+      .add_option(
+          "-o,--output", options.answers.output,
+          "write the document to FILE, - for standard output (without it, a prompt asks on a terminal)")
       ->type_name("FILE");
   auto* run = command.add_flag("--run", options.run, "start the external tool after writing, without asking");
   auto* noRun = command.add_flag("--no-run", options.noRun, "do not start the external tool, without asking");
   run->excludes(noRun);
-  command.add_option("--path-map", options.pathMap,
-                     "SYMBOL=DIR: the folder a $SYMBOL in a Rose unit's file name stands for (repeatable)")
-      ->type_name("SYMBOL=DIR")
-      ->allow_extra_args(false);
-  command.add_option("--encoding", options.encoding,
-                     "the code page of an XMI model's texts and of the documents written from it "
-                     "(default windows-1252)")
-      ->type_name("NAME");
+  command.add_flag("--all", options.all,
+                   "one document for every item the command can take, into --output-dir");
+  command
+      .add_option("--output-dir", options.outputDir,
+                  "with --all: the folder of the documents (created if missing)")
+      ->type_name("DIR");
+  AddPathMap(command, options);
+  AddQuietVerbose(command, options, "no success text");
 }
 
-int Main(int argc, char** argv) {
-  CLI::App app("Tarn translates UML class models annotated with Z and Object-Z into formal specifications.",
-               "tarn");
-  app.footer(kFooter);
-  app.set_version_flag("--version", "tarn 1.0.0");
-  app.require_subcommand(1);
-  Options options;
-  app.add_option("--settings", options.settings, "the settings file to read and write instead of the default")
+CLI::App* AddCommand(CLI::App& app, const std::string& name, const std::string& description,
+                     Options& options) {
+  auto* command = app.add_subcommand(name, description);
+  command->footer(kFooter);
+  command->allow_extras();  // named by Main, with a suggestion
+  command
+      ->add_option("--settings", options.settings,
+                   "the settings file to read and write instead of the default")
       ->type_name("FILE");
+  return command;
+}
 
-  auto* property = app.add_subcommand("property-check", "Z/EVES document for the property check of the selected class");
-  AddModelCommandOptions(*property, options,
-                         "select the class with this id instead of the model file's selection (in a Rose "
-                         "model: its quid, qualified name or unique name)");
-  auto* refinement = app.add_subcommand(
-      "refinement-check",
-      "Z/EVES document with the refinement proof obligations of the selected association "
-      "(abstract class at its first role, concrete class at its second)");
-  AddModelCommandOptions(*refinement, options,
-                         "select the association with this id instead of the model file's selection; an "
-                         "unnamed association is selected by its id too (in a Rose model: its quid, "
-                         "qualified name or unique name). Example: --select refines");
-  auto* objectz = app.add_subcommand("objectz", "Object-Z document of the first class diagram, for the Wizard type checker");
-  AddModelCommandOptions(*objectz, options, "");
-  objectz
-      ->add_option("--diagram", options.diagram,
-                   "translate this class diagram instead of the first one of the root package: its name, or "
-                   "its package-qualified name (Package::Diagram, with or without the root package in front)")
-      ->type_name("NAME");
+void DefineCommands(CLI::App& app, Options& options, std::string& helpTopic, std::string& shell) {
+  auto* property = AddCommand(app, "property-check",
+                              "Z/EVES document for the property check of the selected class", options);
+  AddTranslation(*property, options);
+  AddSelect(*property, options,
+            "select the class with this id instead of the model file's selection (in a Rose model: its quid, "
+            "qualified name or unique name)");
+
+  auto* refinement =
+      AddCommand(app, "refinement-check",
+                 "Z/EVES document with the refinement proof obligations of the selected association "
+                 "(abstract class at its first role, concrete class at its second)",
+                 options);
+  AddTranslation(*refinement, options);
+  AddSelect(
+      *refinement, options,
+      "select the association with this id instead of the model file's selection; an unnamed association "
+      "is selected by its id too (in a Rose model: its quid, qualified name or unique name)");
+
+  auto* objectz = AddCommand(
+      app, "objectz", "Object-Z document of the first class diagram, for the Wizard type checker", options);
+  AddTranslation(*objectz, options);
+  AddDiagram(*objectz, options,
+             "translate this class diagram instead of the first one of the root package: its name, or its "
+             "package-qualified name (Package::Diagram, with or without the root package in front)");
   auto* typesetFlag = objectz->add_flag(
       "--typeset", options.typeset,
       "write the document for oz.sty, to be typeset with pdflatex (see tarn typeset), instead of for the Wizard "
@@ -262,54 +138,213 @@ int Main(int argc, char** argv) {
                      {"--date", "the document's date (LaTeX text)", &options.frontMatter.date}};
   for (const auto& field : frontMatter)
     objectz->add_option(field.option, *field.value, field.help)->type_name("TEXT")->needs(typesetFlag);
-  auto* typeset = app.add_subcommand(
-      "typeset", "typeset a document that Tarn wrote into a PDF, with pdflatex and Tarn's style files");
+
+  auto* typeset = AddCommand(
+      app, "typeset", "typeset a document that Tarn wrote into a PDF, with pdflatex and Tarn's style files", options);
   typeset
-      ->add_option("DOCUMENT", options.document,
-                   "a document Tarn wrote: a Z/EVES document or an Object-Z document")
-      ->required();
+      ->add_option("DOCUMENT", options.document, "a document Tarn wrote: a Z/EVES document or an Object-Z document")
+      ->required()
+      ->type_name("FILE");
   typeset->add_option("-o,--output", options.pdf, "write the PDF to FILE (default: the document's name with .pdf)")
       ->type_name("FILE");
-  auto* config = app.add_subcommand("config", "show or change the Z/EVES command line and the Wizard address");
-  config->add_option("--zeves-path", options.answers.zevesPath, "the command line that starts Z/EVES")
-      ->type_name("TEXT");
-  config->add_option("--wizard-url", options.answers.wizardUrl, "the address that opens the Wizard type checker");
-  app.add_subcommand("about", "what Tarn is");
-  auto* dump = app.add_subcommand("dump", "print the model as Tarn reads it, in the native YAML format");
-  dump->add_option("MODEL", options.model, "the model file")->required();
-  dump->add_option("--path-map", options.pathMap, "SYMBOL=DIR for Rose units (repeatable)")
-      ->type_name("SYMBOL=DIR")
-      ->allow_extra_args(false);
-  dump->add_option("--encoding", options.encoding, "the code page of an XMI model's texts")
-      ->type_name("NAME");
-  for (auto* command : app.get_subcommands({})) command->footer(kFooter);
 
+  auto* list =
+      AddCommand(app, "list",
+                 "the classes, associations and class diagrams of a model, with their ids and what each "
+                 "command can take",
+                 options);
+  AddModel(*list, options);
+  AddDiagram(*list, options, "list only this class diagram and what it shows");
+  list->add_flag("--ids", options.ids, "print only the ids that --select takes, one a line");
+  list->add_flag("--diagram-names", options.diagramNames,
+                 "print only the names that --diagram takes, one a line");
+  AddPathMap(*list, options);
+  AddQuietVerbose(*list, options, "");
+
+  auto* check = AddCommand(app, "check",
+                           "run every check of the three commands on the model, without writing, and warn "
+                           "about likely mistakes",
+                           options);
+  AddModel(*check, options);
+  AddSelect(*check, options, "check only these classes and associations (repeatable)");
+  AddDiagram(*check, options, "check this class diagram instead of the first one");
+  check
+      ->add_option("--format", options.format,
+                   "text (on standard error) or json (JSON lines on standard output)")
+      ->type_name("FORMAT");
+  AddPathMap(*check, options);
+  AddQuietVerbose(*check, options, "no summary line");
+
+  auto* config =
+      AddCommand(app, "config", "show or change the Z/EVES command line and the Wizard address", options);
+  config
+      ->add_option("--zeves-path", options.answers.zevesPath,
+                   "the command line that starts Z/EVES; a {file} in it stands for the document written")
+      ->type_name("TEXT");
+  config
+      ->add_option("--wizard-url", options.answers.wizardUrl,
+                   "the address that opens the Wizard type checker")
+      ->type_name("URL");
+  AddCommand(app, "about", "what Tarn is", options);
+  auto* dump =
+      AddCommand(app, "dump", "print the model as Tarn reads it, in the native YAML format", options);
+  AddModel(*dump, options);
+  AddPathMap(*dump, options);
+  AddQuietVerbose(*dump, options, "");
+  auto* help = AddCommand(app, "help", "describe tarn, or one of its commands", options);
+  help->add_option("COMMAND", helpTopic, "the command to describe");
+  auto* completion =
+      AddCommand(app, "completion", "print the shell completion script for bash, zsh or fish", options);
+  completion->add_option("SHELL", shell, "bash, zsh or fish")->required();
+}
+
+std::vector<std::string> CommandNames(const CLI::App& app) {
+  std::vector<std::string> names;
+  for (const auto* command : app.get_subcommands([](const CLI::App*) { return true; }))
+    names.push_back(command->get_name());
+  return names;
+}
+
+std::vector<std::string> OptionNames(const CLI::App& command) {
+  std::vector<std::string> names;
+  for (const auto* option : command.get_options()) {
+    for (const auto& name : option->get_lnames()) names.push_back("--" + name);
+    for (const auto& name : option->get_snames()) names.push_back("-" + name);
+  }
+  return names;
+}
+
+// Finds the subcommand word before CLI11 sees the arguments, so that an
+// unknown one is named with a suggestion. Returns false after reporting.
+bool CheckCommandWord(const CLI::App& app, int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    if (word == "--settings") {
+      ++i;
+      continue;
+    }
+    if (word.starts_with("--settings=")) continue;
+    if (word == "-h" || word == "--help" || word == "--version" || word == "--") return true;
+    const auto commands = CommandNames(app);
+    if (word.starts_with("-")) {
+      auto guess = DidYouMean(word, OptionNames(app));
+      std::vector<std::string> notes;
+      if (!guess.empty()) notes.push_back("did you mean " + guess + "?");
+      // An option of a command, given before the command.
+      for (const auto& name : commands)
+        if (guess.empty()) {
+          guess = DidYouMean(word, OptionNames(*app.get_subcommand(name)));
+          if (!guess.empty())
+            notes.push_back("did you mean " + guess + "? It goes after the command, as in tarn " + name +
+                            " ... " + guess);
+        }
+      PrintError("unknown option " + word, notes);
+      return false;
+    }
+    if (std::find(commands.begin(), commands.end(), word) != commands.end()) return true;
+    const auto guess = DidYouMean(word, commands);
+    std::string known;
+    for (const auto& name : commands) known += (known.empty() ? "" : ", ") + name;
+    PrintError("unknown command " + word,
+               {guess.empty() ? "the commands are " + known : "did you mean " + guess + "?"});
+    return false;
+  }
+  return true;
+}
+
+// Names the first word that the chosen command did not take.
+bool CheckLeftOver(const CLI::App& app, const CLI::App& command) {
+  const auto left = command.remaining();
+  if (left.empty()) return true;
+  const auto& word = left.front();
+  std::vector<std::string> notes;
+  if (word.starts_with("-")) {
+    auto candidates = OptionNames(command);
+    const auto global = OptionNames(app);
+    candidates.insert(candidates.end(), global.begin(), global.end());
+    const auto guess = DidYouMean(word.substr(0, word.find('=')), candidates);
+    if (!guess.empty()) notes.push_back("did you mean " + guess + "?");
+    notes.push_back("tarn help " + command.get_name() + " lists its options");
+    PrintError("unknown option " + word + " of tarn " + command.get_name(), notes);
+  } else {
+    PrintError("unexpected argument " + word + " of tarn " + command.get_name(),
+               {"tarn help " + command.get_name() + " shows what it takes"});
+  }
+  return false;
+}
+
+int Help(const CLI::App& app, const std::string& topic) {
+  if (topic.empty()) {
+    std::cout << app.get_formatter()->make_help(&app, "tarn", CLI::AppFormatMode::Normal);
+    return kSuccess;
+  }
+  const auto commands = CommandNames(app);
+  if (std::find(commands.begin(), commands.end(), topic) == commands.end()) {
+    const auto guess = DidYouMean(topic, commands);
+    std::string known;
+    for (const auto& name : commands) known += (known.empty() ? "" : ", ") + name;
+    PrintError("unknown command " + topic,
+               {guess.empty() ? "the commands are " + known : "did you mean " + guess + "?"});
+    return kUsage;
+  }
+  std::cout << app.get_subcommand(topic)->help("tarn");
+  return kSuccess;
+}
+
+int Main(int argc, char** argv) {
+  CLI::App app("Tarn translates UML class models annotated with Z and Object-Z into formal specifications.",
+               "tarn");
+  app.footer(kFooter);
+  app.set_version_flag("--version", "tarn " TARN_VERSION);
+  app.require_subcommand(1);
+  Options options;
+  app.add_option("--settings", options.settings, "the settings file to read and write instead of the default")
+      ->type_name("FILE");
+  std::string helpTopic;
+  std::string shell;
+  DefineCommands(app, options, helpTopic, shell);
+
+  if (argc == 1) {
+    PrintError("no command given", {"tarn help lists the commands"});
+    return kUsage;
+  }
+  if (!CheckCommandWord(app, argc, argv)) return kUsage;
   try {
     app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    std::cout << app.help();
+    return kSuccess;
   } catch (const CLI::ParseError& error) {
-    const int code = app.exit(error);
-    return code == 0 ? kSuccess : kUsage;
+    if (error.get_exit_code() == 0) return app.exit(error);
+    PrintError(error.what(), {"tarn help COMMAND lists the options of a command"});
+    return kUsage;
   }
 
   const auto* chosen = app.get_subcommands().front();
+  if (!CheckLeftOver(app, *chosen)) return kUsage;
   const auto name = chosen->get_name();
   try {
+    if (name == "help") return Help(app, helpTopic);
+    if (name == "completion") return PrintCompletion(app, shell);
     if (name == "config") return RunConfig(options);
     if (name == "about") return RunAbout(options);
     if (name == "dump") return RunDump(options);
     if (name == "typeset") return RunTypeset(options);
-    return RunCommand(name, options);
+    if (name == "list") return RunList(options);
+    if (name == "check") return RunCheck(options);
+    return RunTranslation(name, options);
   } catch (const UsageError& error) {
-    std::cerr << "tarn " << name << ": " << Printable(error.Message()) << "\n";
+    PrintError(error.Message(), error.Notes());
     return kUsage;
   } catch (const modelfile::LoadError& error) {
-    // From its parts: what() would end at a NUL byte of the message.
-    std::cerr << Printable(error.File() + ":" + std::to_string(error.Line()) + ":" +
-                           std::to_string(error.Column()) + ": " + error.Message())
-              << "\n";
+    const Location at{error.File(), static_cast<std::uint32_t>(error.Line()),
+                      static_cast<std::uint32_t>(error.Column())};
+    Diagnostic diagnostic{Diagnostic::Severity::kError, at, error.Message(), 0, {}};
+    if (!error.Hint().empty()) diagnostic.notes.push_back({at, error.Hint()});
+    PrintText(std::cerr, diagnostic);
     return kErrorShown;
   } catch (const Error& error) {
-    std::cerr << Printable(error.Description()) << "\n";
+    PrintError(error.Description());
     return kErrorShown;
   }
 }

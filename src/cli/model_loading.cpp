@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iostream>
 #include <unordered_map>
 
-#include "cli/terminal.hpp"
+#include "cli/item_names.hpp"
+#include "cli/suggest.hpp"
 #include "common/read_file.hpp"
 #include "modelfile/model_format.hpp"
 #include "modelfile/native/native_reader.hpp"
@@ -26,6 +26,36 @@ std::string Head(const std::string& path) {
   return head;
 }
 
+// The error of a --select word that names nothing: the message, what
+// --select may take in the model (the ids, each with its qualified name where
+// that says more) and the word the user most likely meant.
+UsageError UnknownSelection(const std::string& message, const host::MemoryModel& model,
+                            const std::string& word) {
+  constexpr std::size_t kShown = 20;
+  const ItemNames names(model);
+  std::vector<std::string> lines;
+  std::vector<std::string> words;
+  const auto add = [&](const auto& item) {
+    if (item.id.empty() || !item.unavailable.empty()) return;
+    const auto qualified = names.Qualified(item);
+    const auto name = names.Utf8(item.name);
+    lines.push_back(name.empty() || name == item.id ? item.id : item.id + " (" + qualified + ")");
+    words.push_back(item.id);
+    if (!name.empty() && name != item.id) words.push_back(name);
+  };
+  for (const auto& item : model.classes) add(item);
+  for (const auto& item : model.associations) add(item);
+  std::sort(lines.begin(), lines.end());
+  std::string text = message;
+  for (std::size_t i = 0; i < lines.size() && i < kShown; ++i) text += "\n  " + lines[i];
+  if (lines.empty()) text += "\n  (none)";
+  if (lines.size() > kShown)
+    text += "\n  ... and " + std::to_string(lines.size() - kShown) + " more (tarn list MODEL shows them all)";
+  const auto guess = DidYouMean(word, words);
+  return UsageError(text,
+                    guess.empty() ? std::vector<std::string>{} : std::vector{"did you mean " + guess + "?"});
+}
+
 }  // namespace
 
 LoadedModel LoadedModel::Load(const std::string& path, const LoadOptions& options) {
@@ -37,7 +67,9 @@ LoadedModel LoadedModel::Load(const std::string& path, const LoadOptions& option
   struct stat status {};
   const bool regular = ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
   std::string bytes = regular ? Head(path) : ReadModelFile(path);
-  const auto warn = [](const std::string& warning) { std::cerr << Printable(warning) << "\n"; };
+  const auto warn = [&](const std::string& warning) {
+    if (options.warn) options.warn(warning);
+  };
   const modelfile::ModelFormat format = modelfile::DetectModelFormat(bytes, path);
   if (!options.encoding.empty() && format != modelfile::ModelFormat::kXmi)
     throw UsageError("--encoding " + options.encoding + ": " + path +
@@ -120,12 +152,19 @@ std::vector<std::vector<std::string>> LoadedModel::SuperclassCycles() const {
 void LoadedModel::Select(const std::vector<std::string>& words) {
   auto& model = app_->model;
   if (petal_ || xmi_) {
-    try {
-      model.selection = petal_ ? modelfile::ResolvePetalSelection(*petal_, words)
-                               : modelfile::ResolveXmiSelection(*xmi_, words);
-    } catch (const modelfile::SelectionError& error) {
-      throw UsageError(error.what());
+    std::vector<const host::Element*> selection;
+    for (const auto& word : words) {
+      try {
+        selection.push_back((petal_ ? modelfile::ResolvePetalSelection(*petal_, {word})
+                                    : modelfile::ResolveXmiSelection(*xmi_, {word}))
+                                .front());
+      } catch (const modelfile::SelectionError& error) {
+        if (!error.NamesNothing()) throw UsageError(error.what());
+        throw UnknownSelection(
+            std::string(error.what()) + "; the model's classes and associations are:", model, word);
+      }
     }
+    model.selection = std::move(selection);
     return;
   }
 
@@ -137,36 +176,32 @@ void LoadedModel::Select(const std::vector<std::string>& words) {
   std::vector<const host::Element*> selection;
   for (const auto& word : words) {
     const auto found = byId.find(word);
-    if (found == byId.end()) {
-      std::string known;
-      for (const auto& [id, element] : byId) known += "\n  " + id;
-      throw UsageError("--select " + word + ": no class or association has this id; the model's ids are:" +
-                       (known.empty() ? std::string("\n  (none)") : known));
-    }
+    if (found == byId.end())
+      throw UnknownSelection(
+          "--select " + word + ": no class or association has this id; the model's ids are:", model, word);
     selection.push_back(found->second);
   }
   model.selection = std::move(selection);
 }
 
 void LoadedModel::ChooseDiagram(const std::string& name) {
-  auto& model = app_->model;
-  // Names on the command line are UTF-8; the model's are in its code page.
-  const auto utf8 = [&](const std::string& text) {
-    return modelfile::text::ToUtf8OrUnchanged(text, model.encoding);
-  };
+  const host::MemoryClassDiagram chosen = FindDiagram(name);
+  app_->model.root.diagrams.push_front(chosen);
+}
 
+const host::MemoryClassDiagram& LoadedModel::FindDiagram(const std::string& name) const {
+  const auto& model = app_->model;
+  // Names on the command line are UTF-8; the model's are in its code page.
+  const ItemNames names(model);
   struct Candidate {
     const host::MemoryClassDiagram* diagram;
     std::string qualified;  // with the root package's name in front
   };
   std::vector<Candidate> all;
-  const auto root = utf8(model.root.name);
-  const auto add = [&](const host::MemoryClassDiagram& diagram) {
-    const auto package = utf8(diagram.package);
-    all.push_back({&diagram, root + "::" + (package.empty() ? "" : package + "::") + utf8(diagram.name)});
-  };
-  for (const auto& diagram : model.root.diagrams) add(diagram);
-  for (const auto& diagram : model.packageDiagrams) add(diagram);
+  for (const auto& diagram : model.root.diagrams) all.push_back({&diagram, names.Qualified(diagram)});
+  for (const auto& diagram : model.packageDiagrams) all.push_back({&diagram, names.Qualified(diagram)});
+  const auto root = names.Utf8(model.root.name);
+  const auto utf8 = [&](const std::string& text) { return names.Utf8(text); };
 
   std::vector<const Candidate*> matches;
   for (const auto& candidate : all) {
@@ -176,16 +211,34 @@ void LoadedModel::ChooseDiagram(const std::string& name) {
   }
   if (matches.size() != 1) {
     std::string listed;
-    for (const auto& candidate : all)
+    std::vector<std::string> words;
+    for (const auto& candidate : all) {
       if (matches.empty() || std::find(matches.begin(), matches.end(), &candidate) != matches.end())
         listed += "\n  " + candidate.qualified;
-    throw UsageError("--diagram " + name +
-                     (matches.empty() ? ": no class diagram has this name; the model's class diagrams are:"
-                                      : ": more than one class diagram has this name:") +
-                     (listed.empty() ? std::string("\n  (none)") : listed));
+      words.push_back(utf8(candidate.diagram->name));
+    }
+    const auto guess = matches.empty() ? DidYouMean(name, words) : std::string();
+    throw UsageError(
+        "--diagram " + name +
+            (matches.empty() ? ": no class diagram has this name; the model's class diagrams are:"
+                             : ": more than one class diagram has this name:") +
+            (listed.empty() ? std::string("\n  (none)") : listed),
+        guess.empty() ? std::vector<std::string>{} : std::vector{"did you mean " + guess + "?"});
   }
-  const host::MemoryClassDiagram chosen = *matches.front()->diagram;
-  model.root.diagrams.push_front(chosen);
+  return *matches.front()->diagram;
+}
+
+void LoadedModel::RefuseOverLoadedFile(const std::string& output) const {
+  struct stat target {};
+  if (::stat(output.c_str(), &target) != 0) return;
+  for (const auto& file : app_->model.files) {
+    struct stat loaded {};
+    if (::stat(file.c_str(), &loaded) == 0 && loaded.st_dev == target.st_dev &&
+        loaded.st_ino == target.st_ino)
+      throw UsageError(output + " is " + (file == output ? "" : file + ", ") +
+                       (file == app_->model.files.front() ? "the model file" : "a file the model loaded") +
+                       "; a document is never written over it: choose another output file");
+  }
 }
 
 std::string LoadedModel::ToModelText(const std::string& utf8, const std::string& option) const {

@@ -1,5 +1,6 @@
 #include "cli/terminal.hpp"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -7,48 +8,20 @@
 
 #include "addin/dialogs/form_about.hpp"
 #include "addin/dialogs/form_dialog.hpp"
+#include "common/atomic_file.hpp"
 
 namespace tarn::cli {
 namespace {
-
-// A message box's text as terminal lines: CR LF and CR become line breaks,
-// and the text ends with exactly the line breaks it has, or one.
-std::string AsLines(const std::string& text) {
-  std::string lines;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      lines += '\n';
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      lines += text[i];
-    }
-  }
-  if (lines.empty() || lines.back() != '\n') lines += '\n';
-  return lines;
-}
 
 bool IsYes(const std::string& answer) {
   return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" || answer == "YES";
 }
 
-}  // namespace
-
-std::string Printable(std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string shown;
-  shown.reserve(text.size());
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if ((byte < 0x20 && c != '\n' && c != '\t') || byte == 0x7f) {
-      shown += "\\x";
-      shown += kHex[byte >> 4];
-      shown += kHex[byte & 15];
-    } else {
-      shown += c;
-    }
-  }
-  return shown;
+void PrintRefusal(std::ostream& err, const std::string& reason) {
+  PrintText(err, Unplaced(Diagnostic::Severity::kError, reason));
 }
+
+}  // namespace
 
 bool PromptsAllowed() {
   const char* forced = std::getenv("TARN_PROMPT");
@@ -56,8 +29,22 @@ bool PromptsAllowed() {
   return ::isatty(STDIN_FILENO) == 1;
 }
 
-Terminal::Terminal(TerminalAnswers answers, bool prompts, std::istream& in, std::ostream& out, std::ostream& err)
-    : answers_(std::move(answers)), prompts_(prompts), in_(in), out_(out), err_(err) {}
+bool WritesToStandardOutput(const std::string& path) {
+  if (path == kStandardOutput) return true;
+  struct stat file {};
+  struct stat out {};
+  return ::stat(path.c_str(), &file) == 0 && ::fstat(STDOUT_FILENO, &out) == 0 && file.st_dev == out.st_dev &&
+         file.st_ino == out.st_ino;
+}
+
+Terminal::Terminal(TerminalAnswers answers, bool prompts, std::istream& in, std::ostream& out,
+                   std::ostream& err, TerminalHooks hooks)
+    : answers_(std::move(answers)),
+      prompts_(prompts),
+      in_(in),
+      out_(out),
+      err_(err),
+      hooks_(std::move(hooks)) {}
 
 std::optional<std::string> Terminal::ReadLine() {
   std::string line;
@@ -69,42 +56,70 @@ std::optional<std::string> Terminal::ReadLine() {
 std::optional<std::string> Terminal::ShowSave(const addin::SaveDialogSetup& setup) {
   if (answers_.output) return written_ = *answers_.output;
   if (!prompts_) return std::nullopt;  // the command line checks for -o before this
-  out_ << "--" << setup.title << "--\n"
-       << "File name (." << setup.defaultExtension << " is added when none is given; empty cancels): "
-       << std::flush;
-  auto name = ReadLine();
-  if (!name || name->empty()) return std::nullopt;
-  const auto slash = name->rfind('/');
-  const auto base = slash == std::string::npos ? *name : name->substr(slash + 1);
-  if (base.find('.') == std::string::npos) *name += "." + setup.defaultExtension;
-  return written_ = *name;
+  err_ << "--" << setup.title << "--\n";
+  for (;;) {
+    err_ << "File name (." << setup.defaultExtension
+         << " is added when none is given; empty cancels): " << std::flush;
+    auto name = ReadLine();
+    if (!name || name->empty()) return std::nullopt;
+    const auto slash = name->rfind('/');
+    const auto base = slash == std::string::npos ? *name : name->substr(slash + 1);
+    if (base.find('.') == std::string::npos && *name != kStandardOutput)
+      *name += "." + setup.defaultExtension;
+    const auto refused = hooks_.refuseOutput ? hooks_.refuseOutput(*name) : std::string();
+    if (refused.empty()) return written_ = *name;
+    PrintRefusal(err_, refused);
+  }
 }
 
-void Terminal::ShowMessage(const std::string& text) { err_ << Printable(AsLines(text)) << std::flush; }
+void Terminal::ShowMessage(const std::string& text) {
+  PrintText(err_, Unplaced(Diagnostic::Severity::kError, MessageLines(text)));
+}
 
-void Terminal::ShowWarning(const std::string& text) { err_ << "tarn: warning: " << AsLines(text) << std::flush; }
+void Terminal::ShowError(const std::string& text, const Error& cause) {
+  Diagnostic diagnostic{Diagnostic::Severity::kError, std::nullopt, MessageLines(text), cause.Number(), {}};
+  if (hooks_.explain) diagnostic.notes = hooks_.explain(cause);
+  PrintText(err_, diagnostic);
+}
+
+void Terminal::ShowWarning(const std::string& text) {
+  PrintText(err_, Unplaced(Diagnostic::Severity::kWarning, MessageLines(text)));
+}
 
 bool Terminal::AskYesNo(const std::string& question) {
   // The first lines report; the last one asks.
-  auto lines = AsLines(question);
-  lines.pop_back();
+  const auto lines = MessageLines(question);
   const auto lastBreak = lines.rfind('\n');
   const auto report = lastBreak == std::string::npos ? std::string() : lines.substr(0, lastBreak + 1);
   const auto ask = lastBreak == std::string::npos ? lines : lines.substr(lastBreak + 1);
-  out_ << report;
-  if (!written_.empty()) out_ << "Written to " << written_ << "\n";
+  if (!hooks_.quiet) {
+    // A document on standard output keeps it to itself.
+    auto& to = !written_.empty() && WritesToStandardOutput(written_) ? err_ : out_;
+    to << report;
+    if (!written_.empty())
+      to << "Written to " << (written_ == kStandardOutput ? "standard output" : written_) << "\n";
+  }
   if (answers_.run) return *answers_.run;
   if (!prompts_) return false;
-  out_ << ask << " [y/N] " << std::flush;
+  // The report before the question; otherwise standard output is flushed,
+  // and checked, when the program ends.
+  out_.flush();
+  err_ << ask << " [y/N] " << std::flush;
   const auto answer = ReadLine();
   return answer && IsYes(*answer);
 }
 
-std::optional<std::string> Terminal::AskValue(const std::string& label, const std::string& current) {
-  out_ << label << " [" << current << "]: " << std::flush;
-  auto value = ReadLine();
-  if (!value) return std::nullopt;
-  return value->empty() ? current : *value;
+std::optional<std::string> Terminal::AskValue(const std::string& label, const std::string& current,
+                                              bool commandLine) {
+  for (;;) {
+    err_ << label << " [" << current << "]: " << std::flush;
+    auto value = ReadLine();
+    if (!value) return std::nullopt;
+    if (value->empty()) return current;
+    const auto refused = hooks_.refuseSetting ? hooks_.refuseSetting(commandLine, *value) : std::string();
+    if (refused.empty()) return value;
+    PrintRefusal(err_, refused);
+  }
 }
 
 bool Terminal::ShowConfiguration(addin::FormDialog& form) {
@@ -114,12 +129,12 @@ bool Terminal::ShowConfiguration(addin::FormDialog& form) {
     return true;
   }
   if (!prompts_) return false;
-  out_ << "--" << form.Caption << " --\n";
-  const auto zeves = AskValue(form.Label1, form.Text1);
+  err_ << "--" << form.Caption << " --\n";
+  const auto zeves = AskValue(form.Label1, form.Text1, true);
   if (!zeves) return false;
-  const auto wizard = AskValue(form.Label2, form.Text2);
+  const auto wizard = AskValue(form.Label2, form.Text2, false);
   if (!wizard) return false;
-  out_ << "OK or Cancel? [OK/cancel]: " << std::flush;
+  err_ << "OK or Cancel? [OK/cancel]: " << std::flush;
   const auto choice = ReadLine();
   if (!choice || (!choice->empty() && (*choice)[0] != 'o' && (*choice)[0] != 'O')) return false;
   form.Text1 = *zeves;
@@ -128,7 +143,10 @@ bool Terminal::ShowConfiguration(addin::FormDialog& form) {
 }
 
 void Terminal::ShowAbout(const addin::FormAbout& about) {
-  out_ << about.Caption << "\n" << about.lblTitle << "\n" << about.lblDescription << "\n" << about.lblVersion << "\n";
+  out_ << about.Caption << "\n"
+       << about.lblTitle << "\n"
+       << about.lblDescription << "\n"
+       << about.lblVersion << "\n";
 }
 
 }  // namespace tarn::cli

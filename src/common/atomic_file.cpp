@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 
 #include "common/error.hpp"
 
@@ -72,10 +74,94 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+void WriteAll(int fd, std::string_view bytes, const std::string& doing) {
+  const char* data = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t written = ::write(fd, data, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      RaisePlatformError(errno, doing);
+    }
+    data += written;
+    left -= static_cast<std::size_t>(written);
+  }
+}
+
+// What a path leads to once its symbolic links are followed.
+struct Target {
+  enum Kind { kRegularOrNone, kOther, kOwnDescriptor } kind = kRegularOrNone;
+  std::string path;  // the last name of the chain of links
+  int descriptor = -1;
+};
+
+// The descriptor that a name in this process's /proc/PID/fd folder stands
+// for (the folder /dev/fd and /dev/stdout lead to); -1 for any other name.
+int OwnDescriptor(const std::string& path) {
+  const auto slash = path.rfind('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos || name.size() > 9) return -1;
+  char folder[PATH_MAX];
+  if (::realpath(FolderOf(path).c_str(), folder) == nullptr) return -1;
+  const std::string own = "/proc/" + std::to_string(::getpid());
+  const std::string resolved = folder;
+  const bool mine = resolved == own + "/fd" ||
+                    (resolved.starts_with(own + "/task/") && resolved.ends_with("/fd"));
+  return mine ? std::atoi(name.c_str()) : -1;
+}
+
+Target Resolve(const std::string& path, const std::string& doing) {
+  Target target;
+  target.path = path;
+  for (int links = 0;; ++links) {
+    struct stat status {};
+    // A name that cannot be looked at is left to the writing, which
+    // reports why it fails.
+    if (::lstat(target.path.c_str(), &status) != 0) return target;
+    if (S_ISREG(status.st_mode)) return target;
+    if (!S_ISLNK(status.st_mode)) {
+      if (S_ISDIR(status.st_mode)) RaisePlatformError(EISDIR, doing);
+      target.kind = Target::kOther;
+      return target;
+    }
+    if (links == 40) RaisePlatformError(ELOOP, doing);
+    target.descriptor = OwnDescriptor(target.path);
+    if (target.descriptor >= 0) {
+      target.kind = Target::kOwnDescriptor;
+      return target;
+    }
+    char link[PATH_MAX];
+    const ssize_t length = ::readlink(target.path.c_str(), link, sizeof link);
+    if (length < 0) RaisePlatformError(errno, doing);
+    if (static_cast<std::size_t>(length) == sizeof link) RaisePlatformError(ENAMETOOLONG, doing);
+    const std::string next(link, static_cast<std::size_t>(length));
+    target.path = next.starts_with('/') ? next : FolderOf(target.path) + "/" + next;
+  }
+}
+
+// Writes to a file that is not replaced: a FIFO, a device, a descriptor.
+void WriteInPlace(const Target& target, std::string_view bytes, const std::string& doing) {
+  if (target.kind == Target::kOwnDescriptor) return WriteAll(target.descriptor, bytes, doing);
+  const int fd = ::open(target.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) RaisePlatformError(errno, doing);
+  try {
+    WriteAll(fd, bytes, doing);
+  } catch (...) {
+    ::close(fd);
+    throw;
+  }
+  if (::close(fd) != 0) RaisePlatformError(errno, doing);
+}
+
 }  // namespace
 
-void ReplaceFile(const std::string& path, std::string_view bytes) {
-  const std::string doing = "Cannot write " + path;
+void ReplaceFile(const std::string& given, std::string_view bytes) {
+  const std::string doing = "Cannot write " + given;
+  if (given == kStandardOutput) return WriteAll(STDOUT_FILENO, bytes, doing);
+  const Target target = Resolve(given, doing);
+  if (target.kind != Target::kRegularOrNone) return WriteInPlace(target, bytes, doing);
+  const std::string& path = target.path;
+
   mode_t mode = 0666 & ~CurrentUmask();
   struct stat existing {};
   const bool exists = ::stat(path.c_str(), &existing) == 0;
@@ -104,17 +190,7 @@ void ReplaceFile(const std::string& path, std::string_view bytes) {
     RaisePlatformError(errno, doing);
   if (::fchmod(temp.Fd(), mode) != 0) RaisePlatformError(errno, doing);
 
-  const char* data = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t written = ::write(temp.Fd(), data, left);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      RaisePlatformError(errno, doing);
-    }
-    data += written;
-    left -= static_cast<std::size_t>(written);
-  }
+  WriteAll(temp.Fd(), bytes, doing);
   if (::fsync(temp.Fd()) != 0) RaisePlatformError(errno, doing);
   const int fd = temp.Fd();
   temp.Fd() = -1;

@@ -7,12 +7,20 @@
 
 namespace tarn {
 
+// The path that names standard output.
+inline constexpr std::string_view kStandardOutput = "-";
+
 // Writes the bytes to a temporary file beside `path`, then renames it over
 // `path`. An existing file that may not be written is refused, as opening it
 // for writing would be; a replaced file keeps its permission bits, and its
 // owner and group where the process may set them. Failures raise the
 // platform error of the step that failed; the temporary file is removed and
 // `path` is left as it was.
+//
+// A symbolic link is written through: the file it leads to is replaced and
+// the link stays. A FIFO, a device or any other file that is not a regular
+// file is written to directly, and so is "-" (standard output) or a name of
+// one of the process's own descriptors (/dev/stdout, /dev/fd/N).
 void ReplaceFile(const std::string& path, std::string_view bytes);
 
 // Removes the temporary file of a ReplaceFile in progress, if there is one.

@@ -9,6 +9,7 @@
 // its map for even one parameter, and a large model has many such lists.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
@@ -16,6 +17,17 @@
 #include "host/host.hpp"
 
 namespace tarn::host {
+
+// Where a record stands in the files of its model, for messages: `file`
+// indexes MemoryModel::files, `line` and `column` count from 1 (the column in
+// bytes). Every reader whose format has places fills the places of the
+// classes, attributes, operations, parameters, associations and diagrams it
+// reads; line 0 means the record has no place (a model built in memory).
+struct Place {
+  std::uint32_t file = 0;
+  std::uint32_t line = 0;
+  std::uint32_t column = 0;
+};
 
 struct TaggedValueEntry {
   std::string tool;
@@ -44,6 +56,7 @@ struct MemoryAttribute final : Attribute {
   std::string type;
   std::string initial;
   TaggedValues tags;
+  Place place;
 
   std::string ElementName() const override { return name; }
   std::string TaggedValue(std::string_view tool, std::string_view key) const override {
@@ -57,6 +70,7 @@ struct MemoryAttribute final : Attribute {
 struct MemoryParameter final : Parameter {
   std::string name;
   std::string type;
+  Place place;
 
   std::string ElementName() const override { return name; }
   std::string TaggedValue(std::string_view, std::string_view) const override { return {}; }
@@ -71,6 +85,7 @@ struct MemoryOperation final : Operation {
   std::string pre;
   std::string post;
   TaggedValues tags;
+  Place place;
 
   std::string ElementName() const override { return name; }
   std::string TaggedValue(std::string_view tool, std::string_view key) const override {
@@ -86,11 +101,15 @@ struct MemoryOperation final : Operation {
 struct MemoryClass final : Class {
   std::string id;  // unique among the classes and associations of a model file
   std::string name;
+  // The package that holds the class, qualified below the root package
+  // ("Pkg::Sub", or "Pkg::Outer" for a nested class); "" for the root.
+  std::string package;
   std::vector<MemoryAttribute> attributes;
   std::vector<MemoryOperation> operations;
   std::vector<const MemoryClass*> superclasses;
   TaggedValues tags;
   std::string unavailable;  // the error every operation raises; "" for none
+  Place place;
 
   std::string ElementName() const override {
     CheckAvailable(unavailable);
@@ -127,10 +146,12 @@ struct MemoryRole final : Role {
 struct MemoryAssociation final : Association {
   std::string id;
   std::string name;
+  std::string package;  // as for a class
   MemoryRole first;
   MemoryRole second;
   TaggedValues tags;
   std::string unavailable;  // the error every operation raises; "" for none
+  Place place;
 
   std::string ElementName() const override {
     CheckAvailable(unavailable);
@@ -161,6 +182,7 @@ struct MemoryClassDiagram final : ClassDiagram {
   std::string package;
   std::vector<const MemoryClass*> classes;  // as drawn; a class may repeat
   std::vector<const MemoryAssociation*> associations;
+  Place place;
 
   std::string ElementName() const override { return name; }
   std::string TaggedValue(std::string_view, std::string_view) const override { return {}; }
@@ -188,6 +210,12 @@ struct MemoryModel final : Model {
   // The class diagrams of the packages below the root package, in package
   // order (the root's own diagrams are those of `root`).
   std::deque<MemoryClassDiagram> packageDiagrams;
+  // Every file the reader read, the model file first (then the units of a
+  // Rose model, the diagram file of an XMI model...), as it named them.
+  std::vector<std::string> files;
+
+  // "FILE:LINE:COLUMN" of a place; "" when it has none.
+  std::string Where(const Place& place) const;
 
   Items<Element> SelectedItems() const override { return Items<Element>(selection); }
   const Package& RootCategory() const override { return root; }

@@ -10,24 +10,29 @@ namespace tarn::modelfile {
 // COLUMN counts bytes from the start of the line.
 class LoadError : public std::runtime_error {
  public:
-  LoadError(const std::string& file, int line, int column, const std::string& message)
+  // `hint` says how to mend the problem, when the reader can tell; what()
+  // leaves it out.
+  LoadError(const std::string& file, int line, int column, const std::string& message, std::string hint = {})
       : std::runtime_error(file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " +
                            message),
         file_(file),
         line_(line),
         column_(column),
-        message_(message) {}
+        message_(message),
+        hint_(std::move(hint)) {}
 
   const std::string& File() const { return file_; }
   int Line() const { return line_; }
   int Column() const { return column_; }
   const std::string& Message() const { return message_; }
+  const std::string& Hint() const { return hint_; }
 
  private:
   std::string file_;
   int line_;
   int column_;
   std::string message_;
+  std::string hint_;
 };
 
 }  // namespace tarn::modelfile

@@ -2,12 +2,20 @@
 #pragma once
 
 #include <stdexcept>
+#include <string>
 
 namespace tarn::modelfile {
 
 class SelectionError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit SelectionError(const std::string& message, bool namesNothing = false)
+      : std::runtime_error(message), namesNothing_(namesNothing) {}
+  // True when no element has the word as its id or name, so that the caller
+  // may list what the model has.
+  bool NamesNothing() const { return namesNothing_; }
+
+ private:
+  bool namesNothing_;
 };
 
 }  // namespace tarn::modelfile

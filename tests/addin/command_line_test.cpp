@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "common/error.hpp"
 
 namespace tarn::addin {
@@ -27,6 +29,18 @@ TEST(SplitCommandLine, ShellCharactersAreOrdinary) {
 TEST(SplitCommandLine, UnterminatedQuoteIsRefused) {
   EXPECT_THROW(SplitCommandLine("zeves \"open"), Error);
   EXPECT_THROW(SplitCommandLine("zeves 'open"), Error);
+}
+
+// {file} becomes the document's absolute path, which stays one word.
+TEST(NameDocument, FileStandsForTheDocumentsPath) {
+  const auto cwd = std::filesystem::current_path().string();
+  EXPECT_THAT(NameDocument({"zeves", "--load", "{file}"}, "/tmp/my doc.zed"),
+              ElementsAre("zeves", "--load", "/tmp/my doc.zed"));
+  EXPECT_THAT(NameDocument({"zeves", "--in={file}", "{file}{file}"}, "out.zed"),
+              ElementsAre("zeves", "--in=" + cwd + "/out.zed", cwd + "/out.zed" + cwd + "/out.zed"));
+  EXPECT_THAT(NameDocument({"zeves", "-gui"}, "out.zed"), ElementsAre("zeves", "-gui"));
+  EXPECT_THAT(NameDocument({"zeves", "{file"}, "-"), ElementsAre("zeves", "{file"));
+  EXPECT_THROW(NameDocument({"zeves", "{file}"}, "-"), Error);
 }
 
 }  // namespace

@@ -23,13 +23,13 @@ class BadInputTest : public TarnRun {
  protected:
   void SetUp() override { Write("out.zed", kPrevious); }
 
-  // The model is refused with a message that starts with `prefix` and
-  // contains `text`; the previous document is untouched.
+  // The model is refused with a message that starts with "tarn: " and
+  // `prefix` and contains `text`; the previous document is untouched.
   void ExpectRefused(const std::string& command, const std::string& model, const std::string& prefix,
                      const std::string& text) {
     const auto result = Run({command, model, "-o", "out.zed", "--no-run"});
     EXPECT_EQ(result.code, 1) << model;
-    EXPECT_THAT(result.err, StartsWith(prefix)) << model;
+    EXPECT_THAT(result.err, StartsWith("tarn: " + prefix)) << model;
     EXPECT_THAT(result.err, HasSubstr(text)) << model;
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(Slurp(Path("out.zed")), kPrevious);
@@ -53,11 +53,11 @@ TEST_F(BadInputTest, MalformedNativeFilesNameTheirPlace) {
   const auto truncated = Write("truncated.yaml", register_.substr(0, register_.find("tags:") + 3));
   ExpectRefused("property-check", truncated, truncated + ":", "tag");
   const auto garbage = Write("garbage.yaml", "\xF8" + Garbage(4000));
-  ExpectRefused("property-check", garbage, garbage + ":1:1: ", "not UTF-8");
+  ExpectRefused("property-check", garbage, garbage + ":1:1: error: ", "not UTF-8");
   const auto latin1 = Write("latin1.yaml", "tarn-model: 1\nclasses:\n  - name: \xE9t\xE9\n");
-  ExpectRefused("objectz", latin1, latin1 + ":3:11: ", "not UTF-8");
+  ExpectRefused("objectz", latin1, latin1 + ":3:11: error: ", "not UTF-8");
   const auto empty = Write("empty.yaml", "");
-  ExpectRefused("property-check", empty, empty + ":1:1: ", "tarn-model");
+  ExpectRefused("property-check", empty, empty + ":1:1: error: ", "tarn-model");
   const auto deep = Write("deep.yaml", "tarn-model: 1\nclasses: " + std::string(100000, '[') + std::string(100000, ']'));
   ExpectRefused("objectz", deep, deep + ":2:", "nesting");
 }
@@ -68,7 +68,7 @@ TEST_F(BadInputTest, MalformedPetalFilesNameTheirPlace) {
   const auto garbage = Write("garbage.mdl", Garbage(4000));
   ExpectRefused("objectz", garbage, garbage + ":", "");
   const auto empty = Write("empty.mdl", "");
-  ExpectRefused("objectz", empty, empty + ":1:1: ", "empty");
+  ExpectRefused("objectz", empty, empty + ":1:1: error: ", "empty");
   std::string nested = "\n(object Petal version 42)\n";
   for (int i = 0; i < 100000; ++i) nested += "(list ";
   const auto deep = Write("deep.mdl", nested);
@@ -79,7 +79,7 @@ TEST_F(BadInputTest, MissingOrUnreadableModelFiles) {
   ExpectRefused("property-check", Path("missing.yaml").string(), "", "missing.yaml");
   for (const char* folder : {"folder.yaml", "folder.mdl"}) {
     std::filesystem::create_directories(Path(folder));
-    ExpectRefused("property-check", Path(folder).string(), "Cannot read ", "Is a directory");
+    ExpectRefused("property-check", Path(folder).string(), "error: Cannot read ", "Is a directory");
   }
   if (::geteuid() != 0) {
     const auto locked = Write("locked.yaml", "tarn-model: 1\n");
@@ -93,8 +93,8 @@ TEST_F(BadInputTest, FortyThousandAttributesOverflow) {
                       "  - name: C\n    tags: { Properties: \"%P\" }\n    attributes:\n";
   for (int i = 0; i < 40000; ++i) model += "      - { name: a" + std::to_string(i) + ", type: T }\n";
   const auto wide = Write("wide.yaml", model);
-  ExpectRefused("property-check", wide, "Overflow", "32767");
-  ExpectRefused("objectz", wide, "Overflow", "32767");
+  ExpectRefused("property-check", wide, "error: Overflow", "32767");
+  ExpectRefused("objectz", wide, "error: Overflow", "32767");
 }
 
 TEST_F(BadInputTest, TenMegabyteTextGoesThrough) {
@@ -146,7 +146,7 @@ TEST_F(BadInputTest, EachModelFileErrorWithItsLineAndColumn) {
   };
   for (const auto& bad : cases) {
     const auto model = Write("bad.yaml", bad.text);
-    ExpectRefused("property-check", model, model + ":" + bad.place + ": ", bad.message);
+    ExpectRefused("property-check", model, model + ":" + bad.place + ": error: ", bad.message);
   }
 }
 

@@ -52,12 +52,12 @@ TEST_F(ConfigTest, HandWrittenFileKeepsEverythingElse) {
 TEST_F(ConfigTest, PromptsForEachValueThenOkOrCancel) {
   env_["TARN_PROMPT"] = "1";
   auto result = Run({"config"}, "zeves one\n\ncancel\n");
-  EXPECT_THAT(result.out, HasSubstr(" Z/Eves Path []: "));
+  EXPECT_THAT(result.err, HasSubstr(" Z/Eves Path []: "));
   EXPECT_FALSE(std::filesystem::exists(Settings()));
   result = Run({"config"}, "zeves one\nhttp://w/\nok\n");
   EXPECT_EQ(result.code, 0);
   result = Run({"config"}, "\n\n\n");
-  EXPECT_THAT(result.out, HasSubstr(" Z/Eves Path [zeves one]: "));
+  EXPECT_THAT(result.err, HasSubstr(" Z/Eves Path [zeves one]: "));
   EXPECT_THAT(result.out, HasSubstr("(WizardUrl): http://w/\n"));
 }
 
@@ -101,7 +101,7 @@ TEST_F(ConfigTest, ValueThatDoesNotStickIsAnError) {
   auto result = Run({"config", "--zeves-path", std::string(800, 'z')});
   EXPECT_EQ(result.code, 1);
   EXPECT_THAT(result.err, HasSubstr("749"));
-  result = Run({"config", "--wizard-url", "a\nb"});
+  result = Run({"config", "--zeves-path", "a\nb"});
   EXPECT_EQ(result.code, 1);
   env_["TARN_SETTINGS"] = (Path(Write("not-a-folder", "")) / "Tarn.ini").string();
   result = Run({"config", "--zeves-path", "zeves"});
@@ -126,11 +126,15 @@ TEST_F(ConfigTest, WritersChangeOnlyTheirKeyOneAtATimeAndReadPastAByteOrderMark)
     std::string after;
     std::string shown;
   } cases[] = {
-      {bom + "[Tarn]\r\nZEvesPath=z\r\n", {"--wizard-url", "w"}, bom + "[Tarn]\r\nZEvesPath=z\r\nWIZARDURL=w\r\n",
+      {bom + "[Tarn]\r\nZEvesPath=z\r\n",
+       {"--wizard-url", "http://w/"},
+       bom + "[Tarn]\r\nZEvesPath=z\r\nWIZARDURL=http://w/\r\n",
        "(ZEvesPath): z\n"},
       {bom + "[Tarn]\nZEvesPath=z\n", {}, bom + "[Tarn]\nZEvesPath=z\n", "(ZEvesPath): z\n"},
-      {"[tarn]\nzevespath = z\nwizardurl = w\n", {"--zeves-path", "z", "--wizard-url", "w2"},
-       "[tarn]\nzevespath = z\nWIZARDURL=w2\n", "(WizardUrl): w2\n"},
+      {"[tarn]\nzevespath = z\nwizardurl = http://w/\n",
+       {"--zeves-path", "z", "--wizard-url", "http://w2/"},
+       "[tarn]\nzevespath = z\nWIZARDURL=http://w2/\n",
+       "(WizardUrl): http://w2/\n"},
   };
   std::filesystem::create_directories(Settings().parent_path());
   for (const auto& c : cases) {
@@ -149,7 +153,7 @@ TEST_F(ConfigTest, WritersChangeOnlyTheirKeyOneAtATimeAndReadPastAByteOrderMark)
   std::ofstream(Settings(), std::ios::binary) << "[Tarn]\nZEvesPath=z\n";
   const int folder = ::open(Settings().parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   ASSERT_EQ(::flock(folder, LOCK_EX), 0);
-  const pid_t pid = Start({TARN_BINARY, "config", "--wizard-url", "w"}, "");
+  const pid_t pid = Start({TARN_BINARY, "config", "--wizard-url", "http://w/"}, "");
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   int status = 0;
   EXPECT_EQ(::waitpid(pid, &status, WNOHANG), 0) << "tarn did not wait for the lock";
@@ -158,7 +162,7 @@ TEST_F(ConfigTest, WritersChangeOnlyTheirKeyOneAtATimeAndReadPastAByteOrderMark)
   ::close(folder);
   const auto result = Finish(pid);
   EXPECT_EQ(result.code, 0) << result.err;
-  EXPECT_EQ(Slurp(Settings()), "[Tarn]\nZEvesPath=changed meanwhile\nWIZARDURL=w\n");
+  EXPECT_EQ(Slurp(Settings()), "[Tarn]\nZEvesPath=changed meanwhile\nWIZARDURL=http://w/\n");
 }
 
 // A replaced document keeps its owner, group and mode; when it cannot be
@@ -170,7 +174,7 @@ TEST_F(OutputFileTest, ReplacedFileKeepsOwnerGroupAndModeAndAReadOnlyFolderIsNam
   constexpr uid_t kNobody = 65534;
   const struct {
     const char* file;
-    uid_t owner;   // set when running as root
+    uid_t owner;  // set when running as root
     gid_t group;
     mode_t mode;
   } cases[] = {
@@ -211,10 +215,47 @@ TEST_F(OutputFileTest, ReplacedFileKeepsOwnerGroupAndModeAndAReadOnlyFolderIsNam
   const auto result = Spawn(argv, "");
   ::chmod(Path("ro").c_str(), 0755);
   EXPECT_EQ(result.code, 1);
-  EXPECT_EQ(result.err,
-            "Cannot write ro/out.zed: the folder ro is read-only, and the file is replaced through a new file "
-            "written beside it: Permission denied\n");
+  EXPECT_EQ(
+      result.err,
+      "tarn: error: Cannot write ro/out.zed: the folder ro is read-only, and the file is replaced through a "
+      "new file "
+      "written beside it: Permission denied\n");
   EXPECT_EQ(Slurp(Path("ro/out.zed")), "previous");
+}
+
+// Values that could never start a tool are refused when they are set; the
+// settings file keeps what it had.
+TEST_F(ConfigTest, UnusableValuesAreRefusedWhenSet) {
+  ASSERT_EQ(Run({"config", "--zeves-path", "zeves", "--wizard-url", "http://w/"}).code, 0);
+  const auto before = Slurp(Settings());
+  const struct {
+    const char* option;
+    const char* value;
+    const char* says;
+  } cases[] = {
+      {"--zeves-path", "zeves \"open", "unterminated quote"},
+      {"--zeves-path", "zeves 'open", "unterminated quote"},
+      {"--wizard-url", "localhost/wizard", "is not a URL: give its scheme"},
+      {"--wizard-url", "http:", "is not a URL: give its scheme"},
+      {"--wizard-url", "1http://w/", "is not a URL: give its scheme"},
+      {"--wizard-url", "http://w/a b", "is not a URL: it holds a blank"},
+  };
+  for (const auto& c : cases) {
+    const auto result = Run({"config", c.option, c.value});
+    EXPECT_EQ(result.code, 2) << c.value;
+    EXPECT_THAT(result.err, ::testing::StartsWith(std::string("tarn: error: ") + c.option + ": ")) << c.value;
+    EXPECT_THAT(result.err, HasSubstr(c.says)) << c.value;
+  }
+  EXPECT_EQ(Slurp(Settings()), before);
+  for (const char* url : {"https://w.example/wizard?x=1", "file:///opt/wizard/index.html", ""})
+    EXPECT_EQ(Run({"config", "--wizard-url", url}).code, 0) << url;
+
+  env_["TARN_PROMPT"] = "1";
+  const auto asked = Run({"config"}, "zeves 'open\nzeves -gui\nno scheme\nhttp://w/\nok\n");
+  EXPECT_EQ(asked.code, 0) << asked.err;
+  EXPECT_THAT(asked.err, HasSubstr("tarn: error: The command line has an unterminated quote"));
+  EXPECT_THAT(asked.err, HasSubstr("tarn: error: The Wizard address no scheme is not a URL"));
+  EXPECT_THAT(asked.out, HasSubstr("(ZEvesPath): zeves -gui\nWizard address (WizardUrl): http://w/\n"));
 }
 
 }  // namespace

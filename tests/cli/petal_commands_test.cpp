@@ -229,8 +229,9 @@ TEST_F(PetalCommandsTest, ManyMissingUnitsAndUnitNamesOfAnotherCase) {
   std::string line;
   for (int i = 0; i < kUnits; ++i) {
     ASSERT_TRUE(std::getline(warnings, line));
-    EXPECT_THAT(line, ::testing::StartsWith(Path("model.cat").string() + ":" + std::to_string(12 + 4 * i) +
-                                            ":10: warning: unit \"$CURDIR\\missing" + std::to_string(i) + ".cat\""));
+    EXPECT_THAT(
+        line, ::testing::StartsWith("tarn: " + Path("model.cat").string() + ":" + std::to_string(12 + 4 * i) +
+                                    ":10: warning: unit \"$CURDIR\\missing" + std::to_string(i) + ".cat\""));
   }
   EXPECT_FALSE(std::getline(warnings, line)) << line;
 }

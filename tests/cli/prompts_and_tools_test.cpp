@@ -35,12 +35,14 @@ class PromptsAndToolsTest : public TarnRun {
   }
 };
 
+// Prompts go to standard error: standard output holds only the report.
 TEST_F(PromptsAndToolsTest, PromptAddsTheDefaultExtension) {
   env_["TARN_PROMPT"] = "1";
   const auto result = Run({"property-check", Example("register.yaml")}, "register\nn\n");
   EXPECT_EQ(result.code, 0) << result.err;
-  EXPECT_THAT(result.out, HasSubstr(" Save Z/Object-Z Schema "));
-  EXPECT_THAT(result.out, HasSubstr("Do you want to run Z/Eves? [y/N]"));
+  EXPECT_THAT(result.err, HasSubstr(" Save Z/Object-Z Schema "));
+  EXPECT_THAT(result.err, HasSubstr("Do you want to run Z/Eves? [y/N]"));
+  EXPECT_EQ(result.out, "The specification was generated successfully.\nWritten to register.zed\n");
   EXPECT_TRUE(std::filesystem::exists(Path("register.zed")));
 
   EXPECT_EQ(Run({"property-check", Example("register.yaml"), "--no-run"}, "out.tex\n").code, 0);
@@ -52,8 +54,9 @@ TEST_F(PromptsAndToolsTest, EmptyAnswerOrEndOfInputCancelsSilently) {
   for (const char* input : {"\n", ""}) {
     const auto result = Run({"property-check", Example("register.yaml")}, input);
     EXPECT_EQ(result.code, 3);
-    EXPECT_EQ(result.err, "");
-    EXPECT_THAT(result.out, ::testing::Not(HasSubstr("successfully")));
+    EXPECT_EQ(result.err,
+              "-- Save Z/Object-Z Schema --\nFile name (.zed is added when none is given; empty cancels): ");
+    EXPECT_EQ(result.out, "");
   }
   EXPECT_THAT(Files(), ::testing::IsEmpty());
 }
@@ -63,6 +66,14 @@ TEST_F(PromptsAndToolsTest, RunStartsZEvesWithTheConfiguredWords) {
   const auto result = Run({"property-check", Example("register.yaml"), "-o", "out.zed", "--run"});
   EXPECT_EQ(result.code, 0) << result.err;
   EXPECT_EQ(AwaitRecord("zeves.args"), "--mode\ntwo words\n");
+}
+
+TEST_F(PromptsAndToolsTest, FileInTheCommandLineIsTheDocument) {
+  Configure(Recorder("zeves", "zeves.args") + " --load {file} -x", "");
+  std::filesystem::create_directories(Path("my docs"));
+  const auto result = Run({"property-check", Example("register.yaml"), "-o", "my docs/out.zed", "--run"});
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_EQ(AwaitRecord("zeves.args"), "--load\n" + Path("my docs/out.zed").string() + "\n-x\n");
 }
 
 TEST_F(PromptsAndToolsTest, NoRunOrNoTerminalStartsNothing) {
@@ -77,12 +88,14 @@ TEST_F(PromptsAndToolsTest, MissingZEvesProgramIsReportedAfterWriting) {
   Configure(Path("no-such-zeves").string(), "");
   const auto result = Run({"property-check", Example("register.yaml"), "-o", "out.zed", "--run"});
   EXPECT_EQ(result.code, 1);
-  EXPECT_THAT(result.err, HasSubstr("no-such-zeves"));
+  EXPECT_THAT(result.err, ::testing::StartsWith("tarn: error: Cannot run " + Path("no-such-zeves").string() +
+                                                ": No such file or directory\n"));
   EXPECT_TRUE(std::filesystem::exists(Path("out.zed")));
 }
 
 TEST_F(PromptsAndToolsTest, WizardAddressIsOneArgumentNeverAShellCommand) {
-  const std::string address = "http://wizard/?q=1;touch pwned1&x=$(touch pwned2)|touch pwned3 \"'`touch pwned4`";
+  const std::string address =
+      "http://wizard/?q=1;touch${IFS}pwned1&x=$(touch${IFS}pwned2)|touch${IFS}pwned3\"'`touch${IFS}pwned4`";
   Configure("", address);
   env_["TARN_OPENER"] = Recorder("opener", "opener.args");
   const auto result = Run({"objectz", Example("bank.yaml"), "-o", "bank.tex", "--run"});

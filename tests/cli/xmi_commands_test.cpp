@@ -109,22 +109,27 @@ TEST_F(XmiCommandsTest, FilesTarnDoesNotReadAreRefusedInOneSentence) {
     const char* message;
   } cases[] = {
       {"old.xmi", "<XMI xmi.version='1.2'><XMI.content/></XMI>",
-       "old.xmi:1:1: the file is XMI 1.2 (UML 1.x): Tarn reads UML 2 XMI; export the model as XMI 2.1 or later\n"},
+       "old.xmi:1:1: error: the file is XMI 1.2 (UML 1.x): Tarn reads UML 2 XMI; export the model as XMI 2.1 "
+       "or later\n"},
       {"project.mdzip", std::string("PK\x03\x04rest", 8),
-       "project.mdzip:1:1: the file is a zip archive, a zipped project such as .mdzip or .zargo: export the "
+       "project.mdzip:1:1: error: the file is a zip archive, a zipped project such as .mdzip or .zargo: "
+       "export the "
        "model from its tool as UML 2 XMI, or unzip the project and give Tarn the model file inside\n"},
       {"model.mdj", "{\n  \"_type\": \"Project\"\n}",
-       "model.mdj:1:1: the file is a StarUML project (JSON): export the model with StarUML's XMI extension as "
+       "model.mdj:1:1: error: the file is a StarUML project (JSON): export the model with StarUML's XMI "
+       "extension as "
        "UML 2 XMI and give Tarn that file\n"},
       {"page.html", "<html><body/></html>",
-       "page.html:1:1: the file is XML but holds no UML 2 model (no uml:Model or uml:Package): Tarn reads UML 2 "
+       "page.html:1:1: error: the file is XML but holds no UML 2 model (no uml:Model or uml:Package): Tarn "
+       "reads UML 2 "
        "XMI, Rose .mdl and its own YAML model files\n"},
   };
   for (const auto& test : cases) {
     SCOPED_TRACE(test.name);
     const Result result = Run({"objectz", Write(test.name, test.bytes), "-o", "doc.out", "--no-run"});
     EXPECT_EQ(result.code, 1);
-    EXPECT_EQ(result.err, Path(test.name).string() + std::string(test.message).substr(test.name.size()));
+    EXPECT_EQ(result.err,
+              "tarn: " + Path(test.name).string() + std::string(test.message).substr(test.name.size()));
     EXPECT_FALSE(std::filesystem::exists(Path("doc.out")));
   }
 }
@@ -137,8 +142,10 @@ TEST_F(XmiCommandsTest, EncodingOption) {
                                   "xmi:id=\"c\" name=\"\xCE\xA3\"/></uml:Model>\n");
   Result result = Run({"dump", model});
   EXPECT_EQ(result.code, 1);
-  EXPECT_EQ(result.err, model + ":3:1: character U+03A3 \"\xCE\xA3\" cannot be written in windows-1252; name a "
-                                "code page that holds it with --encoding\n");
+  EXPECT_EQ(result.err,
+            "tarn: " + model +
+                ":3:1: error: character U+03A3 \"\xCE\xA3\" cannot be written in windows-1252; name a "
+                "code page that holds it with --encoding\n");
   result = Run({"dump", model, "--encoding", "iso-8859-7"});
   EXPECT_EQ(result.code, 0) << result.err;
   EXPECT_THAT(result.out, HasSubstr("encoding: \"iso-8859-7\""));
@@ -160,21 +167,24 @@ TEST_F(XmiCommandsTest, HostileXml) {
     std::string bytes;
     const char* error;  // a regular expression for standard error
   } cases[] = {
-      {"file-entity", "<?xml version=\"1.0\"?>\n<!DOCTYPE x [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>\n" + root +
-                          "&e;</xmi:XMI>",
-       ".*file-entity.xmi:2:[0-9]+: the document has a DOCTYPE, which UML 2 XMI never has.*"},
+      {"file-entity",
+       "<?xml version=\"1.0\"?>\n<!DOCTYPE x [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>\n" + root +
+           "&e;</xmi:XMI>",
+       ".*file-entity.xmi:2:[0-9]+: error: the document has a DOCTYPE, which UML 2 XMI never has.*"},
       {"http-entity", "<!DOCTYPE x [<!ENTITY e SYSTEM \"http://127.0.0.1:9/x\">]>" + root + "&e;</xmi:XMI>",
-       ".*http-entity.xmi:1:[0-9]+: the document has a DOCTYPE.*"},
-      {"bomb", bomb, ".*bomb.xmi:2:[0-9]+: the document has a DOCTYPE.*"},
-      {"doctype", "<!DOCTYPE xmi:XMI>" + root + "</xmi:XMI>", ".*doctype.xmi:1:[0-9]+: the document has a DOCTYPE.*"},
-      {"undeclared", root + "&e;</xmi:XMI>", ".*undeclared.xmi:1:[0-9]+: XML syntax error: Entity 'e' not defined\n"},
-      {"nested", nested, ".*nested.xmi:2:[0-9]+: elements nest deeper than 256 levels\n"},
+       ".*http-entity.xmi:1:[0-9]+: error: the document has a DOCTYPE.*"},
+      {"bomb", bomb, ".*bomb.xmi:2:[0-9]+: error: the document has a DOCTYPE.*"},
+      {"doctype", "<!DOCTYPE xmi:XMI>" + root + "</xmi:XMI>",
+       ".*doctype.xmi:1:[0-9]+: error: the document has a DOCTYPE.*"},
+      {"undeclared", root + "&e;</xmi:XMI>",
+       ".*undeclared.xmi:1:[0-9]+: error: XML syntax error: Entity 'e' not defined\n"},
+      {"nested", nested, ".*nested.xmi:2:[0-9]+: error: elements nest deeper than 256 levels\n"},
       {"bad-utf8", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + root + "<a name=\"\xFF\"/></xmi:XMI>",
-       ".*bad-utf8.xmi:2:[0-9]+: XML syntax error: .*UTF-8.*"},
+       ".*bad-utf8.xmi:2:[0-9]+: error: XML syntax error: .*UTF-8.*"},
       {"unknown-encoding", "<?xml version=\"1.0\" encoding=\"no-such\"?>\n" + root + "</xmi:XMI>",
-       ".*unknown-encoding.xmi:1:[0-9]+: XML syntax error: .*no-such.*"},
+       ".*unknown-encoding.xmi:1:[0-9]+: error: XML syntax error: .*no-such.*"},
       {"labelled-utf16", "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n" + root + "</xmi:XMI>",
-       ".*labelled-utf16.xmi:1:[0-9]+: XML syntax error: .*"},
+       ".*labelled-utf16.xmi:1:[0-9]+: error: XML syntax error: .*"},
   };
   for (const auto& test : cases) {
     SCOPED_TRACE(test.name);
@@ -191,7 +201,7 @@ TEST_F(XmiCommandsTest, HostileXml) {
   for (auto at = whole.find('<', 1); at != std::string::npos; at = whole.find('<', at + 1), ++cuts) {
     const Result result = Run({"objectz", Write("cut.uml", whole.substr(0, at)), "-o", "doc.out", "--no-run"});
     ASSERT_EQ(result.code, 1) << "cut at byte " << at;
-    ASSERT_THAT(result.err, MatchesRegex(".*cut.uml:[0-9]+:[0-9]+: .*\n")) << "cut at byte " << at;
+    ASSERT_THAT(result.err, MatchesRegex(".*cut.uml:[0-9]+:[0-9]+: error: .*\n")) << "cut at byte " << at;
     ASSERT_FALSE(std::filesystem::exists(Path("doc.out")));
   }
   EXPECT_GT(cuts, 50);

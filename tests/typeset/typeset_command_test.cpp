@@ -130,7 +130,7 @@ TEST_F(TypesetTest, LatexErrorsNameTheDocumentLineAndKeepThePreviousPdf) {
   Write("broken.pdf", "previous");
   const auto result = Run({"typeset", document});
   EXPECT_EQ(result.code, 1);
-  EXPECT_EQ(result.err, document + ":6: error: Undefined control sequence.\n    x = \\foo\n");
+  EXPECT_EQ(result.err, "tarn: " + document + ":6: error: Undefined control sequence.\n    x = \\foo\n");
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(Slurp(Path("broken.pdf")), "previous");
   EXPECT_FALSE(TemporaryFoldersLeft());
@@ -154,9 +154,10 @@ TEST_F(TypesetTest, MissingPdfLatexNamesTheDebianPackages) {
   env_["PATH"] = Path("tmp").string();
   const auto result = Run({"typeset", document});
   EXPECT_EQ(result.code, 1);
-  EXPECT_EQ(result.err,
-            "pdflatex was not found on PATH. It comes with the Debian packages texlive-latex-base and "
-            "texlive-science: apt-get install texlive-latex-base texlive-science\n");
+  EXPECT_EQ(
+      result.err,
+      "tarn: error: pdflatex was not found on PATH. It comes with the Debian packages texlive-latex-base and "
+      "texlive-science: apt-get install texlive-latex-base texlive-science\n");
   EXPECT_FALSE(fs::exists(Path("doc.pdf")));
 }
 
@@ -169,7 +170,8 @@ TEST_F(TypesetTest, ThePdfNeverReplacesTheDocument) {
     EXPECT_THAT(result.err, HasSubstr("would replace the document"));
   }
   EXPECT_EQ(Slurp(Path("doc.pdf")), "%PDF- a document named like a PDF");
-  EXPECT_EQ(Run({"typeset", "missing.zed"}).err, "Cannot read missing.zed: No such file or directory\n");
+  EXPECT_EQ(Run({"typeset", "missing.zed"}).err,
+            "tarn: error: Cannot read missing.zed: No such file or directory\n");
 }
 
 TEST_F(TypesetTest, FrontMatterOptionsNeedTypesetAndTheModelsCodePage) {

@@ -38,6 +38,11 @@ constexpr std::array<std::string_view, 3> kDiagramFields = {"name", "classes", "
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
+// The place of an item in the model file (the only file a native model has).
+host::Place PlaceOf(const Event& first) {
+  return {0, static_cast<std::uint32_t>(first.start.line), static_cast<std::uint32_t>(first.start.column)};
+}
+
 // Every LF that does not follow a CR becomes CR LF.
 std::string WithCrLf(std::string_view text) {
   std::string result;
@@ -387,6 +392,7 @@ class Reader {
 
   void ReadClass(const Event& first) {
     host::MemoryClass& model_class = model_.classes.emplace_back();
+    model_class.place = PlaceOf(first);
     Scalar id, name;
     ReadFields(first, "class", kClassFields, [&](std::size_t field) {
       switch (field) {
@@ -425,6 +431,7 @@ class Reader {
   }
 
   void ReadAttribute(const Event& first, host::MemoryAttribute& attribute) {
+    attribute.place = PlaceOf(first);
     ReadFields(first, "attribute", kAttributeFields, [&](std::size_t field) {
       switch (field) {
         case 0:
@@ -440,6 +447,7 @@ class Reader {
   }
 
   void ReadOperation(const Event& first, host::MemoryOperation& operation) {
+    operation.place = PlaceOf(first);
     ReadFields(first, "operation", kOperationFields, [&](std::size_t field) {
       switch (field) {
         case 0:
@@ -447,6 +455,7 @@ class Reader {
         case 1:
           ReadList("parameters", [&](const Event& item) {
             host::MemoryParameter& parameter = operation.parameters.emplace_back();
+            parameter.place = PlaceOf(item);
             ReadFields(item, "parameter", kParameterFields, [&](std::size_t parameter_field) {
               ReadText(kParameterFields[parameter_field],
                        parameter_field == 0 ? parameter.name : parameter.type);
@@ -468,6 +477,7 @@ class Reader {
 
   void ReadAssociation(const Event& first) {
     host::MemoryAssociation& association = model_.associations.emplace_back();
+    association.place = PlaceOf(first);
     Scalar id, name;
     std::size_t roles = 0;
     Mark roles_at = first.mark;
@@ -527,6 +537,7 @@ class Reader {
   void ReadDiagram(const Event& first) {
     DiagramReferences& references =
         diagrams_.emplace_back(DiagramReferences{&model_.root.diagrams.emplace_back(), {}, {}});
+    references.diagram->place = PlaceOf(first);
     ReadFields(first, "diagram", kDiagramFields, [&](std::size_t field) {
       switch (field) {
         case 0:
@@ -643,6 +654,7 @@ std::unique_ptr<host::MemoryApplication> Parse(const native::ReadBytes& read,
     ReadOnce(read, path, application->model, settings);
   }
   application->model.encoding = settings.encoding;
+  application->model.files.push_back(path);
   return application;
 }
 

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "modelfile/load_error.hpp"
+#include "modelfile/native/yaml_hints.hpp"
 #include "modelfile/text/utf8.hpp"
 
 namespace tarn::modelfile::native {
@@ -225,7 +226,7 @@ void YamlEvents::Pull() {
 
 Event YamlEvents::Next() {
   if (depth_ == 0) {
-    if (root_done_) return Event{Event::Kind::kEnd, 0, {}, false};
+    if (root_done_) return Event{Event::Kind::kEnd};
     Pull();  // the start of the stream
     Pull();  // the start of the document, or the end of an empty stream
     if (event_.type == YAML_STREAM_END_EVENT) {
@@ -236,6 +237,8 @@ Event YamlEvents::Next() {
   Pull();
   Event event;
   event.mark = event_.start_mark.index;
+  event.start = {static_cast<int>(event_.start_mark.line) + 1,
+                 static_cast<int>(event_.start_mark.column) + 1};
   // A mapping expects a key, then its value, in turn.
   bool* parent_expects_key = depth_ > 0 && is_mapping_[depth_] ? &expects_key_[depth_] : nullptr;
   switch (event_.type) {
@@ -403,7 +406,31 @@ void YamlEvents::FailSyntax() const {
     message += " (" + context + " that starts at line " + std::to_string(position.line) +
                ", column " + std::to_string(position.column) + ": \"" + Excerpt(start) + "\")";
   }
-  Fail(parser_.problem_mark.index, message);
+  const std::size_t offset = ByteOffset(parser_.problem_mark.index);
+  const Position position = PositionAtByte(offset);
+  // The problem's line and the one before it tell which trap of Z text the
+  // file fell into, if any.
+  const std::size_t line_start = offset - static_cast<std::size_t>(position.column - 1);
+  const std::string line = LineAt(line_start);
+  std::string before;
+  if (line_start > 0) {
+    const std::size_t from = line_start - std::min<std::size_t>(line_start, kLongestHintLine);
+    std::string window(line_start - from, '\0');
+    window.resize(Read(from, window.data(), window.size()));
+    if (window.ends_with('\n')) window.pop_back();
+    if (window.ends_with('\r')) window.pop_back();
+    before = window.substr(window.rfind('\n') == std::string::npos ? 0 : window.rfind('\n') + 1);
+  }
+  throw LoadError(path_, position.line, position.column, message,
+                  YamlHint(line, before, position.column, problem));
+}
+
+std::string YamlEvents::LineAt(std::size_t start) const {
+  std::string line(kLongestHintLine, '\0');
+  line.resize(Read(start, line.data(), line.size()));
+  line.resize(std::min(line.find('\n'), line.size()));
+  if (line.ends_with('\r')) line.pop_back();
+  return line;
 }
 
 }  // namespace tarn::modelfile::native

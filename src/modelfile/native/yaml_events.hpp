@@ -35,6 +35,11 @@ struct Event {
 
   Kind kind = Kind::kNull;
   Mark mark = 0;
+  // Where the node starts, as the parser counts: lines from 1 ended by LF, CR
+  // or CR LF, and columns from 1 in characters (bytes in a file of ASCII
+  // only). Messages about the node's item point here without another look at
+  // the file; errors of the file itself are placed by YamlEvents.
+  Position start;
   // A text's value, UTF-8 as YAML gives it; valid until the next event.
   std::string_view text;
   // A double-quoted text written with the escape \N or \_, which model files
@@ -94,6 +99,10 @@ class YamlEvents {
   void Exchange(char* bytes, std::size_t size, bool back) const;
   std::size_t ByteOffset(Mark mark) const;
   Position PositionAtByte(std::size_t offset) const;
+  // The line that starts at `start`, without its line end, as much of it as
+  // a hint looks at.
+  std::string LineAt(std::size_t start) const;
+  static constexpr std::size_t kLongestHintLine = 4096;
   // The text from `offset` to the end of its line, cut after 40 bytes.
   std::string Excerpt(std::size_t offset) const;
   bool WrittenWithRefusedEscape() const;

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -33,6 +34,7 @@ struct SourceFile {
   std::unique_ptr<MappedFile> mapped;  // a file read from disk
   Tree tree;
   long version = 0;
+  std::uint32_t index = 0;  // in the model's list of files
 };
 
 // A node together with the file it lies in.
@@ -228,6 +230,7 @@ class Loader {
       Located{&main, &body}.Fail("expected a Design or a Class_Category, not " + std::string(kind));
     }
     model_->root.name = NameOf(main.tree, *root);
+    root_prefix_ = petal::EscapeColons(model_->root.name);
     Walk(Located{&main, root}, true);
     if (kind == "Design") {
       const Node* use_cases = main.tree.Property(body, "root_usecase_package");
@@ -238,6 +241,7 @@ class Loader {
     FillSuperclasses();
     for (const Diagram& diagram : diagrams_) ReadDiagram(diagram);
     FillSuperclasses();
+    FillPlaces();
     return std::move(result_);
   }
 
@@ -256,6 +260,8 @@ class Loader {
   const SourceFile& Add(const std::string& path, std::string bytes,
                         std::unique_ptr<MappedFile> mapped) {
     SourceFile& file = files_.emplace_back();
+    file.index = static_cast<std::uint32_t>(model_->files.size());
+    model_->files.push_back(path);
     file.path = path;
     file.bytes = std::move(bytes);
     file.mapped = std::move(mapped);
@@ -444,8 +450,10 @@ class Loader {
     cls.name = NameOf(tree, node);
     cls.attributes.reserve(CountObjects(tree, node, "class_attributes"));
     cls.operations.reserve(CountObjects(tree, node, "operations"));
+    AddPlace(cls.place, where);
     ForEachObject(tree, node, "class_attributes", [&](const Node& item) {
       host::MemoryAttribute& attribute = cls.attributes.emplace_back();
+      AddPlace(attribute.place, Located{where.file, &item});
       attribute.name = NameOf(tree, item);
       attribute.type = tree.PropertyText(item, "type");
       attribute.initial = tree.PropertyText(item, "initv");
@@ -453,6 +461,7 @@ class Loader {
     });
     ForEachObject(tree, node, "operations", [&](const Node& item) {
       host::MemoryOperation& operation = cls.operations.emplace_back();
+      AddPlace(operation.place, Located{where.file, &item});
       operation.name = NameOf(tree, item);
       operation.result = tree.PropertyText(item, "result");
       operation.pre = ConditionText(tree, item, "pre_condition");
@@ -460,6 +469,7 @@ class Loader {
       operation.parameters.reserve(CountObjects(tree, item, "parameters"));
       ForEachObject(tree, item, "parameters", [&](const Node& parameter_node) {
         host::MemoryParameter& parameter = operation.parameters.emplace_back();
+        AddPlace(parameter.place, Located{where.file, &parameter_node});
         parameter.name = NameOf(tree, parameter_node);
         parameter.type = tree.PropertyText(parameter_node, "type");
       });
@@ -468,6 +478,7 @@ class Loader {
     ReadTags(tree, node, defaults_.for_class, cls.tags);
     pending_superclasses_.push_back({&cls, where});
     const auto qualified = qualified_of_.find(&node);
+    if (qualified != qualified_of_.end()) cls.package = PackageBelowRoot(qualified->second);
     if (!cls.id.empty())
       result_.items.push_back(
           {cls.id, qualified == qualified_of_.end() ? "" : qualified->second, cls.name, &cls});
@@ -545,6 +556,8 @@ class Loader {
     converted_associations_.emplace(&node, &association);
     association.id = tree.PropertyText(node, "quid");
     association.name = NameOf(tree, node);
+    association.package = PackageBelowRoot(item.qualified);
+    AddPlace(association.place, item.where);
     ReadTags(tree, node, defaults_.for_association, association.tags);
     std::vector<const Node*> roles;
     ForEachObject(tree, node, "roles", [&](const Node& role) { roles.push_back(&role); });
@@ -573,6 +586,7 @@ class Loader {
                                            : model_->packageDiagrams.emplace_back();
     target.name = NameOf(tree, *diagram.where.node);
     target.package = diagram.package;
+    AddPlace(target.place, diagram.where);
     std::unordered_set<const void*> shown;
     ForEachObject(tree, *diagram.where.node, "items", [&](const Node& view) {
       const std::string_view kind = tree.Raw(view);
@@ -633,6 +647,52 @@ class Loader {
     return &association;
   }
 
+  // The package part of a canonical qualified name, below the root package.
+  std::string PackageBelowRoot(const std::string& qualified) const {
+    const std::size_t last = qualified.rfind("::");
+    if (last == std::string::npos || last <= root_prefix_.size()) return {};
+    return qualified.substr(root_prefix_.size() + 2, last - root_prefix_.size() - 2);
+  }
+
+  // Places are filled once the model is read, in one pass over each file,
+  // so that finding them costs one read of the bytes whatever their number.
+  void AddPlace(host::Place& place, Located where) {
+    place.file = where.file->index;
+    pending_places_.push_back({&place, where.node->text_offset});
+  }
+
+  void FillPlaces() {
+    std::sort(pending_places_.begin(), pending_places_.end(),
+              [](const PendingPlace& a, const PendingPlace& b) {
+                return std::pair(a.place->file, a.offset) < std::pair(b.place->file, b.offset);
+              });
+    std::size_t next = 0;
+    for (const SourceFile& file : files_) {
+      std::uint32_t line = 1;
+      std::uint32_t line_start = 0;
+      std::uint32_t scanned = 0;
+      for (; next < pending_places_.size() && pending_places_[next].place->file == file.index; ++next) {
+        const std::uint32_t offset =
+            std::min<std::uint32_t>(pending_places_[next].offset, static_cast<std::uint32_t>(file.bytes.size()));
+        const char* const bytes = file.bytes.data();
+        while (const void* found = std::memchr(bytes + scanned, '\n', offset - scanned)) {
+          ++line;
+          line_start = static_cast<std::uint32_t>(static_cast<const char*>(found) - bytes) + 1;
+          scanned = line_start;
+        }
+        scanned = offset;
+        pending_places_[next].place->line = line;
+        pending_places_[next].place->column = offset - line_start + 1;
+      }
+    }
+    pending_places_.clear();
+  }
+
+  struct PendingPlace {
+    host::Place* place;
+    std::uint32_t offset;
+  };
+
   const std::string model_path_;
   const PetalOptions& options_;
   const std::function<void(const std::string&)>& warn_;
@@ -658,6 +718,8 @@ class Loader {
   std::unordered_map<std::string, host::MemoryClass*> stand_ins_;
   std::unordered_map<std::string, host::MemoryAssociation*> stand_in_associations_;
   std::vector<std::pair<host::MemoryClass*, Located>> pending_superclasses_;
+  std::vector<PendingPlace> pending_places_;
+  std::string root_prefix_;  // the root package's canonical name
 };
 
 }  // namespace

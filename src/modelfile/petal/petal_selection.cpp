@@ -39,7 +39,8 @@ const host::Element* Resolve(const PetalModel& model, const std::string& word) {
     }
   }
   throw SelectionError("--select " + word + ": no class or association of the model has this " +
-                       (qualified ? "qualified name" : "name or quid"));
+                           (qualified ? "qualified name" : "name or quid"),
+                       true);
 }
 
 }  // namespace

@@ -15,6 +15,11 @@ std::string Located(const std::string& file, Place where) {
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
+// A place of the model file (the first of the model's files) for the host.
+host::Place InModel(Place where) {
+  return {0, static_cast<std::uint32_t>(where.line), static_cast<std::uint32_t>(where.column)};
+}
+
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return std::tolower(static_cast<unsigned char>(x)) ==
@@ -65,7 +70,7 @@ XmiModel ModelBuilder::Build() {
   result_.app = std::make_unique<host::MemoryApplication>();
   model_ = &result_.app->model;
   model_->encoding = options_.encoding;
-  result_.files.push_back(path_);
+  model_->files.push_back(path_);  // then the .notation, when there is one
   FindRoot();
   ComputeQualifiedNames();
   result_.root = records_.namespaces[root_].name;
@@ -149,6 +154,8 @@ void ModelBuilder::AddClasses() {
     classes_.push_back(&model_class);
     model_class.id = record.id;
     model_class.name = Text(record.name, record.place);  // the record's name serves the items too
+    model_class.package = Text(BelowRoot(records_.namespaces[record.name_space].parent), record.place);
+    model_class.place = InModel(record.place);
     if (!record.id.empty()) tags_by_id_.emplace(record.id, &model_class.tags);
     const std::string qualified = Qualified(record.name_space);
     for (PropertyRecord& property : record.attributes) {
@@ -157,6 +164,7 @@ void ModelBuilder::AddClasses() {
                             property.place);
       attribute.name = Text(std::move(property.name), property.place);
       attribute.initial = Text(ValueText(property.default_value), property.place);
+      attribute.place = InModel(property.place);
     }
     for (OperationRecord& operation_record : record.operations)
       AddOperation(operation_record, model_class.operations.emplace_back());
@@ -180,6 +188,7 @@ void ModelBuilder::AddClasses() {
 void ModelBuilder::AddOperation(OperationRecord& record, host::MemoryOperation& operation) {
   const std::string of = "operation " + record.name;
   operation.name = Text(std::move(record.name), record.place);
+  operation.place = InModel(record.place);
   bool returns = false;
   for (ParameterRecord& parameter : record.parameters) {
     if (parameter.direction == "return") {
@@ -190,6 +199,7 @@ void ModelBuilder::AddOperation(OperationRecord& record, host::MemoryOperation& 
     host::MemoryParameter& target = operation.parameters.emplace_back();
     target.type = Text(TypeText(parameter.type, "parameter " + parameter.name + " of " + of), parameter.place);
     target.name = Text(std::move(parameter.name), parameter.place);
+    target.place = InModel(parameter.place);
   }
   operation.pre = ConditionText(record.preconditions, "a precondition of " + of);
   operation.post = ConditionText(record.postconditions, "a postcondition of " + of);
@@ -351,6 +361,8 @@ void ModelBuilder::ConvertAssociations() {
     associations_.push_back(&association);
     association.id = record.id;
     association.name = Text(record.name, record.place);
+    association.package = Text(BelowRoot(record.owner), record.place);
+    association.place = InModel(record.place);
     if (!record.id.empty()) {
       tags_by_id_.emplace(record.id, &association.tags);
       association_by_id_.emplace(record.id, &association);

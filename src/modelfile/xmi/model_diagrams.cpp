@@ -40,7 +40,7 @@ std::vector<DiagramRecord> ModelBuilder::NotationDiagrams(std::string& file) {
   if (notation == std::filesystem::path(path_) || !std::filesystem::is_regular_file(notation, error))
     return {};
   file = notation.string();
-  result_.files.push_back(file);
+  model_->files.push_back(file);
   return CollectNotationDiagrams(file);
 }
 
@@ -60,7 +60,7 @@ int ModelBuilder::OwnerPackage(const DiagramRecord& diagram) const {
   return root_;
 }
 
-// The qualified name of a package below the root package ("" for the root).
+// The qualified name of a package (or class) below the root package ("" for the root).
 std::string ModelBuilder::BelowRoot(int package) const {
   if (package == root_ || package == kNone) return {};
   const std::string& root = qualified_[root_];
@@ -76,6 +76,9 @@ ModelBuilder::OwnedDiagram ModelBuilder::Diagram(const DiagramRecord& record, co
   host::MemoryClassDiagram diagram;
   diagram.name = Text(record.name, record.place, file);
   diagram.package = Text(BelowRoot(owner), record.place, file);
+  // The diagram's file is the model's or, after it, its .notation.
+  diagram.place = {file == path_ ? 0u : 1u, static_cast<std::uint32_t>(record.place.line),
+                   static_cast<std::uint32_t>(record.place.column)};
   std::unordered_set<const void*> shown;
   int left_out = 0;
   for (const Reference& reference : record.shown) {

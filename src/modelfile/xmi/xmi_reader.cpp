@@ -37,7 +37,8 @@ const host::Element* Resolve(const XmiModel& model, const std::string& word) {
   if (matches.size() > 1)
     throw SelectionError("--select " + word + " is ambiguous; it names:" + Candidates(matches));
   throw SelectionError("--select " + word + ": no class or association of the model has this " +
-                       (qualified ? "qualified name" : "name or id"));
+                           (qualified ? "qualified name" : "name or id"),
+                       true);
 }
 
 }  // namespace

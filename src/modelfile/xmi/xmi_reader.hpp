@@ -31,8 +31,6 @@ struct XmiModel {
   std::unique_ptr<host::MemoryApplication> app;
   std::vector<XmiItem> items;
   std::string root;  // the root package's name, UTF-8
-  // Every file the model was read from: the model file, then its .notation.
-  std::vector<std::string> files;
 };
 
 using Warn = std::function<void(const std::string&)>;

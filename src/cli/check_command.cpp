@@ -1,0 +1,196 @@
+// tarn check: everything the three commands would check, for every class
+// with Properties, every association with a Retrieve and the class diagram
+// (or only the items of --select), without writing a document; then the
+// warnings of the model. Text on stderr, or JSON lines on stdout.
+#include <stdlib.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <iostream>
+
+#include "cli/commands.hpp"
+#include "cli/explain.hpp"
+#include "cli/item_names.hpp"
+#include "cli/model_warnings.hpp"
+#include "modelfile/load_error.hpp"
+
+namespace tarn::cli {
+namespace {
+
+// A folder of its own for the documents that a check writes on its way,
+// removed with everything in it when the check ends; the user's files and
+// the system's are never written.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::string name = (std::filesystem::temp_directory_path() / "tarn-check-XXXXXX").string();
+    if (::mkdtemp(name.data()) == nullptr) RaisePlatformError(errno, "Cannot create a folder in " + name);
+    path_ = name;
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  std::string Document() const { return (path_ / "document").string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The platform of a command run for its checks only: the document goes to
+// a scratch folder, errors are collected, no tool is offered or started.
+class CheckPlatform final : public addin::SaveFileDialog,
+                            public addin::MessageBoxes,
+                            public addin::DialogWindows,
+                            public addin::ProgramStarter {
+ public:
+  std::function<std::vector<Note>(const Error&)> explain;
+  Note about;            // the check the diagnostics belong to
+  std::string document;  // where the document goes
+  std::vector<Diagnostic> diagnostics;
+
+  std::optional<std::string> ShowSave(const addin::SaveDialogSetup&) override { return document; }
+  void ShowMessage(const std::string& text) override {
+    diagnostics.push_back(Unplaced(Diagnostic::Severity::kError, MessageLines(text), {about}));
+  }
+  void ShowError(const std::string& text, const Error& cause) override {
+    auto notes = explain(cause);
+    notes.insert(notes.begin(), about);
+    diagnostics.push_back(
+        {Diagnostic::Severity::kError, std::nullopt, MessageLines(text), cause.Number(), std::move(notes)});
+  }
+  void ShowWarning(const std::string& text) override {
+    diagnostics.push_back(Unplaced(Diagnostic::Severity::kWarning, MessageLines(text), {about}));
+  }
+  bool AskYesNo(const std::string&) override { return false; }
+  bool ShowConfiguration(addin::FormDialog&) override { return false; }
+  void ShowAbout(const addin::FormAbout&) override {}
+  long Start(const std::vector<std::string>&, addin::WindowState) override { return 0; }
+};
+
+class Checker {
+ public:
+  Checker(const Options& options, LoadedModel& loaded)
+      : options_(options), loaded_(loaded), model_(loaded.Model()), names_(model_) {}
+
+  // Runs one command on the model with `selection`; its errors follow
+  // `about`, the item it was run for.
+  void Run(addin::Command command, std::vector<const host::Element*> selection, const Note& about) {
+    model_.selection = std::move(selection);
+    CheckPlatform platform;
+    platform.about = about;
+    platform.document = scratch_.Document();
+    platform.explain = [&](const Error& error) {
+      return Explain(CommandContext{command, model_, Settings(options_), Opener()}, error);
+    };
+    addin::ITarn tarn(addin::Platform{platform, platform, platform, platform, Settings(options_), Opener()});
+    if (command == addin::Command::kPropertyChecker) tarn.RunPropertyChecker(loaded_.App());
+    if (command == addin::Command::kRefinementChecker) tarn.RunRefinementChecker(loaded_.App());
+    if (command == addin::Command::kGenerator) tarn.RunGenerator(loaded_.App());
+    for (auto& diagnostic : platform.diagnostics) diagnostics_.push_back(std::move(diagnostic));
+  }
+
+  // The items to check: those of --select, or every class with Properties,
+  // every association with a Retrieve and the model's selection.
+  CheckedItems Items() const {
+    CheckedItems items;
+    const auto add = [&](const host::Element* element) {
+      if (const auto* c = dynamic_cast<const host::MemoryClass*>(element)) {
+        if (std::find(items.classes.begin(), items.classes.end(), c) == items.classes.end())
+          items.classes.push_back(c);
+      } else if (const auto* a = dynamic_cast<const host::MemoryAssociation*>(element)) {
+        if (std::find(items.associations.begin(), items.associations.end(), a) == items.associations.end())
+          items.associations.push_back(a);
+      }
+    };
+    if (options_.select.empty()) {
+      for (const auto& c : model_.classes)
+        if (c.unavailable.empty() && !c.tags.Find(host::kTool, "Properties").empty()) add(&c);
+      for (const auto& a : model_.associations)
+        if (a.unavailable.empty() && !a.tags.Find(host::kTool, "Retrieve").empty()) add(&a);
+    }
+    for (const auto* element : model_.selection) add(element);
+    if (!model_.root.diagrams.empty() && (options_.select.empty() || !options_.diagram.empty()))
+      items.diagram = &model_.root.diagrams.front();
+    return items;
+  }
+
+  std::vector<Diagnostic> CheckAll() {
+    const auto items = Items();
+    for (const auto* c : items.classes)
+      Run(addin::Command::kPropertyChecker, {c},
+          {LocationOf(model_, c->place), "in the property check of " + names_.Describe(*c)});
+    for (const auto* a : items.associations)
+      Run(addin::Command::kRefinementChecker, {a},
+          {LocationOf(model_, a->place), "in the refinement check of " + names_.Describe(*a)});
+    if (items.diagram != nullptr)
+      Run(addin::Command::kGenerator, {},
+          {LocationOf(model_, items.diagram->place),
+           "in the Object-Z document of class diagram \"" + names_.Qualified(*items.diagram) + "\""});
+    checks_ = items.classes.size() + items.associations.size() + (items.diagram != nullptr ? 1 : 0);
+    for (auto& warning : ModelWarnings(model_, items)) diagnostics_.push_back(std::move(warning));
+    return std::move(diagnostics_);
+  }
+
+  std::size_t Checks() const { return checks_; }
+
+ private:
+  const Options& options_;
+  LoadedModel& loaded_;
+  host::MemoryModel& model_;
+  ItemNames names_;
+  std::vector<Diagnostic> diagnostics_;
+  std::size_t checks_ = 0;
+  ScratchFolder scratch_;
+};
+
+}  // namespace
+
+int RunCheck(const Options& options) {
+  if (options.format != "text" && options.format != "json")
+    throw UsageError("--format " + options.format + ": the formats are text and json");
+  const bool json = options.format == "json";
+  const auto print = [&](const Diagnostic& diagnostic) {
+    if (json)
+      PrintJson(std::cout, diagnostic);
+    else
+      PrintText(std::cerr, diagnostic);
+  };
+
+  std::size_t warnings = 0;
+  std::size_t errors = 0;
+  const auto count = [&](const Diagnostic& diagnostic) {
+    ++(diagnostic.severity == Diagnostic::Severity::kError ? errors : warnings);
+    print(diagnostic);
+  };
+  std::optional<LoadedModel> loaded;
+  try {
+    loaded.emplace(LoadModel(options, count));
+  } catch (const modelfile::LoadError& error) {
+    Diagnostic failed{Diagnostic::Severity::kError,
+                      Location{error.File(), static_cast<std::uint32_t>(error.Line()),
+                               static_cast<std::uint32_t>(error.Column())},
+                      error.Message(),
+                      0,
+                      {}};
+    if (!error.Hint().empty()) failed.notes.push_back({failed.at, error.Hint()});
+    print(failed);
+    return kErrorShown;
+  }
+  Checker checker(options, *loaded);
+  for (const auto& diagnostic : checker.CheckAll()) count(diagnostic);
+  for (const auto& warning : SuperclassCycleWarnings(*loaded)) count(warning);
+  if (!json && !options.quiet) {
+    const auto plural = [](std::size_t n, const char* word) {
+      return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+    };
+    std::cout << options.model << ": " << plural(checker.Checks(), "check") << ", " << plural(errors, "error")
+              << ", " << plural(warnings, "warning") << "\n";
+  }
+  return errors > 0 ? kErrorShown : kSuccess;
+}
+
+}  // namespace tarn::cli

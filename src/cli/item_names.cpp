@@ -1,0 +1,43 @@
+#include "cli/item_names.hpp"
+
+namespace tarn::cli {
+
+ItemNames::ItemNames(const host::MemoryModel& model)
+    : model_(model), codePage_(modelfile::text::CodePage::Open(model.encoding)) {}
+
+std::string ItemNames::Utf8(const std::string& text) const {
+  if (codePage_ == nullptr) return text;
+  auto converted = codePage_->ToUtf8(text);
+  return converted.Succeeded() ? std::move(converted.bytes) : text;
+}
+
+std::string ItemNames::Quoted(const std::string& text) const {
+  std::string quoted = "\"";
+  quoted.append(Utf8(text)).append("\"");
+  return quoted;
+}
+
+std::string ItemNames::PackagePrefix(const std::string& package) const {
+  return Utf8(model_.root.name) + "::" + (package.empty() ? "" : Utf8(package) + "::");
+}
+
+// Ids are kept as the model file gives them, not in its code page.
+std::string ItemNames::Qualified(const host::MemoryClass& item) const {
+  return PackagePrefix(item.package) + (item.name.empty() ? "(" + item.id + ")" : Utf8(item.name));
+}
+
+std::string ItemNames::Qualified(const host::MemoryAssociation& item) const {
+  return PackagePrefix(item.package) + (item.name.empty() ? "(" + item.id + ")" : Utf8(item.name));
+}
+
+std::string ItemNames::Qualified(const host::MemoryClassDiagram& item) const {
+  return PackagePrefix(item.package) + Utf8(item.name);
+}
+
+std::string ItemNames::Describe(const host::MemoryClass& item) const { return "class " + Quoted(item.name); }
+
+std::string ItemNames::Describe(const host::MemoryAssociation& item) const {
+  return "association " + (item.name.empty() ? "\"" + item.id + "\"" : Quoted(item.name));
+}
+
+}  // namespace tarn::cli

@@ -1,0 +1,136 @@
+#include "cli/model_warnings.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <set>
+#include <string_view>
+
+#include "cli/item_names.hpp"
+#include "common/line_rule.hpp"
+#include "common/z_name.hpp"
+
+namespace tarn::cli {
+namespace {
+
+constexpr std::array<std::string_view, 9> kKnownTags = {"Properties",   "Invariant",      "isQuery",
+                                                        "isDefinition", "Retrieve",       "TypeOfRoleA",
+                                                        "TypeOfRoleB",  "RoleAInvariant", "RoleBInvariant"};
+
+bool SameButCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+// A flag's value that its author most likely meant as true.
+bool MeantAsTrue(const std::string& value) {
+  std::string folded = Trim(value);
+  std::transform(folded.begin(), folded.end(), folded.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return value != "True" &&
+         (folded == "true" || folded == "yes" || folded == "y" || folded == "1" || folded == "on");
+}
+
+class Warnings {
+ public:
+  explicit Warnings(const host::MemoryModel& model) : model_(model), names_(model) {}
+
+  void Add(const host::Place& place, std::string text) {
+    list_.push_back({Diagnostic::Severity::kWarning, LocationOf(model_, place), std::move(text), 0, {}});
+  }
+  std::string Quoted(const std::string& text) const { return names_.Quoted(text); }
+
+  void Tags(const host::TaggedValues& tags, const host::Place& place, const std::string& owner) {
+    for (const auto& entry : tags.entries) {
+      if (entry.tool != host::kTool) continue;
+      for (const auto known : kKnownTags)
+        if (entry.name != known && SameButCase(entry.name, known)) {
+          Add(place, "the tag " + Quoted(entry.name) + " of " + owner + " is not read: Tarn reads \"" +
+                         std::string(known) + "\", and letter case counts");
+          break;
+        }
+    }
+  }
+
+  void Flags(const host::MemoryOperation& operation, const std::string& owner) {
+    for (const char* flag : {"isQuery", "isDefinition"}) {
+      const auto value = operation.tags.Find(host::kTool, flag);
+      if (MeantAsTrue(value))
+        Add(operation.place, owner + " has " + flag + " " + Quoted(value) +
+                                 ", which does not set it: only the exact text \"True\" does");
+    }
+  }
+
+  void WholeModel() {
+    for (const auto& c : model_.classes) {
+      if (!c.unavailable.empty()) continue;
+      const auto owner = names_.Describe(c);
+      Tags(c.tags, c.place, owner);
+      for (const auto& attribute : c.attributes)
+        Tags(attribute.tags, attribute.place, "attribute " + Quoted(attribute.name) + " of " + owner);
+      for (const auto& operation : c.operations) {
+        const auto described = "operation " + Quoted(operation.name) + " of " + owner;
+        Tags(operation.tags, operation.place, described);
+        Flags(operation, described);
+      }
+    }
+    for (const auto& a : model_.associations)
+      if (a.unavailable.empty()) Tags(a.tags, a.place, names_.Describe(a));
+  }
+
+  void Names(const host::MemoryClass& c) {
+    if (!c.unavailable.empty()) return;
+    if (!IsZName(c.name))
+      Add(c.place,
+          names_.Describe(c) + " has a name that is not a Z name (a letter, then letters, digits and \\_)");
+    std::set<std::string> seen;
+    for (const auto& operation : c.operations) {
+      const auto described = "operation " + Quoted(operation.name) + " of " + names_.Describe(c);
+      if (!IsZName(operation.name))
+        Add(operation.place,
+            described + " has a name that is not a Z name (a letter, then letters, digits and \\_)");
+      if (!seen.insert(operation.name).second)
+        Add(operation.place, described +
+                                 " has the name of an earlier operation of the class; the document "
+                                 "declares both schemas under one name");
+    }
+  }
+
+  void Checked(const CheckedItems& checked) {
+    std::vector<const host::MemoryClass*> classes = checked.classes;
+    // A selected association without a Retrieve is warned about by the
+    // refinement check itself.
+    for (const auto* a : checked.associations)
+      if (a->unavailable.empty()) classes.insert(classes.end(), {a->first.supplier, a->second.supplier});
+    if (checked.diagram != nullptr) {
+      if (checked.diagram->classes.empty())
+        Add(checked.diagram->place,
+            "class diagram " + Quoted(checked.diagram->name) +
+                " shows no class; objectz writes a document without classes (--diagram "
+                "NAME chooses another)");
+      classes.insert(classes.end(), checked.diagram->classes.begin(), checked.diagram->classes.end());
+    }
+    std::set<const host::MemoryClass*> done;
+    for (const auto* c : classes)
+      if (c != nullptr && done.insert(c).second) Names(*c);
+  }
+
+  std::vector<Diagnostic> Take() { return std::move(list_); }
+
+ private:
+  const host::MemoryModel& model_;
+  ItemNames names_;
+  std::vector<Diagnostic> list_;
+};
+
+}  // namespace
+
+std::vector<Diagnostic> ModelWarnings(const host::MemoryModel& model, const CheckedItems& checked) {
+  Warnings warnings(model);
+  warnings.WholeModel();
+  warnings.Checked(checked);
+  return warnings.Take();
+}
+
+}  // namespace tarn::cli
