@@ -244,7 +244,7 @@ TEST_F(DiagnosticsTest, YamlTrapsGetAHint) {
        "or write it as a \"|\" block"},
       {"    operations: [{ name: Op, post: x: \\nat }]\n", "4:37",
        "\": \" inside a plain value starts a mapping"},
-      {"    attributes:\n      - { name: a, type: \"\\power X\" }\n", "5:29",
+      {"    attributes:\n      - { name: a, type: \"\\power X\" }\n", "5:27",
        "in double quotes a backslash starts an escape such as \\n; LaTeX such as \\power goes in single "
        "quotes "
        "('\\power X') or in a \"|\" block"},

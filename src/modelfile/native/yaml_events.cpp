@@ -226,7 +226,11 @@ void YamlEvents::Pull() {
 
 Event YamlEvents::Next() {
   if (depth_ == 0) {
-    if (root_done_) return Event{Event::Kind::kEnd};
+    if (root_done_) {
+      Event end;
+      end.kind = Event::Kind::kEnd;
+      return end;
+    }
     Pull();  // the start of the stream
     Pull();  // the start of the document, or the end of an empty stream
     if (event_.type == YAML_STREAM_END_EVENT) {

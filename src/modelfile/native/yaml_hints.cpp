@@ -33,7 +33,7 @@ std::string YamlHint(std::string_view line, std::string_view before, int column,
   // A mapping value where none may stand, or a flow mapping or list whose
   // end a comment has hidden.
   if (message.find("mapping values are not allowed") == std::string_view::npos &&
-      message.find("did not find expected ','") == std::string_view::npos)
+      message.find("did not find expected") == std::string_view::npos)
     return {};
   for (const auto candidate : {line, before}) {
     if (HasComment(candidate))

@@ -33,6 +33,8 @@ struct SourceFile {
   std::string bytes;                   // a file handed over as bytes
   std::unique_ptr<MappedFile> mapped;  // a file read from disk
   Tree tree;
+
+  std::string_view Bytes() const { return mapped ? mapped->Bytes() : std::string_view(bytes); }
   long version = 0;
   std::uint32_t index = 0;  // in the model's list of files
 };
@@ -265,7 +267,7 @@ class Loader {
     file.path = path;
     file.bytes = std::move(bytes);
     file.mapped = std::move(mapped);
-    file.tree = petal::Parse(path, file.mapped ? file.mapped->Bytes() : file.bytes);
+    file.tree = petal::Parse(path, file.Bytes());
     const Node& header = file.tree.at(file.tree.header);
     const std::string version = file.tree.PropertyText(header, "version");
     file.version = version.empty() ? 0 : std::strtol(version.c_str(), nullptr, 10);
@@ -672,9 +674,10 @@ class Loader {
       std::uint32_t line_start = 0;
       std::uint32_t scanned = 0;
       for (; next < pending_places_.size() && pending_places_[next].place->file == file.index; ++next) {
+        const std::string_view text = file.Bytes();
         const std::uint32_t offset =
-            std::min<std::uint32_t>(pending_places_[next].offset, static_cast<std::uint32_t>(file.bytes.size()));
-        const char* const bytes = file.bytes.data();
+            std::min<std::uint32_t>(pending_places_[next].offset, static_cast<std::uint32_t>(text.size()));
+        const char* const bytes = text.data();
         while (const void* found = std::memchr(bytes + scanned, '\n', offset - scanned)) {
           ++line;
           line_start = static_cast<std::uint32_t>(static_cast<const char*>(found) - bytes) + 1;
