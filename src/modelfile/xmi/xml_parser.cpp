@@ -57,14 +57,22 @@ class PlaceFinder {
     offset = std::clamp(offset, line_start_, End() - 1);
     std::size_t start = line_start_;
     int tag_line = line_;
-    while (offset > base_ && Byte(offset) != '<') {
-      if (offset == start) {  // the tag began on an earlier line
-        --tag_line;
-        start = --offset;
-        while (start > base_ && Byte(start - 1) != '\n') --start;
-        continue;
+    // Back from the parser's place to the '<', line by line: a tag with many
+    // attributes may span lines.
+    while (Byte(offset) != '<') {
+      const void* open = memrchr(held_.data() + (start - base_), '<', offset - start);
+      if (open != nullptr) {
+        offset = static_cast<std::size_t>(static_cast<const char*>(open) - held_.data()) + base_;
+        break;
       }
-      --offset;
+      if (start == base_) {  // not held: the first byte held stands in for it
+        offset = base_;
+        break;
+      }
+      --tag_line;  // the tag began on an earlier line
+      offset = start - 1;
+      start = offset;
+      while (start > base_ && Byte(start - 1) != '\n') --start;
     }
     return {tag_line, static_cast<int>(offset - start) + 1};
   }
