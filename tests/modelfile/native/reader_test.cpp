@@ -1,236 +1,136 @@
+// The native reader: model files and the model it makes of them, as the
+// native writer dumps it; files it refuses, with the message at the node
+// that is wrong; and what only a program can write: deep nesting, large
+// texts, files read in pieces.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
+#include "common/error.hpp"
 #include "modelfile/native/native_reader.hpp"
+#include "modelfile/native/native_writer.hpp"
+#include "modelfile/native/yaml_events.hpp"
+#include "modelfile/test_data.hpp"
 
 namespace tarn::modelfile {
 namespace {
 
-using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using testing::DataPath;
 
-const std::string kModels = TARN_SOURCE_DIR "/tests/modelfile/native/models/";
-
-std::unique_ptr<host::MemoryApplication> Parse(const std::string& yaml) {
-  return ParseNativeModel(yaml, "model.yaml");
-}
-
-// The tagged values of an element as "name=value" in stored order.
-std::vector<std::string> TagList(const host::TaggedValues& tags) {
-  std::vector<std::string> list;
-  for (const auto& entry : tags.entries) {
-    EXPECT_EQ(entry.tool, "Tarn");
-    list.push_back(entry.name + "=" + entry.value);
+std::string ErrorOf(const std::string& yaml) {
+  try {
+    ParseNativeModel(yaml, "model.yaml");
+  } catch (const LoadError& error) {
+    return error.what();
   }
-  return list;
+  return "no error";
 }
 
-TEST(NativeReader, ExampleModelFillsTheHost) {
-  const auto app = LoadNativeModel(kModels + "example.yaml");
-  const host::MemoryModel& model = app->model;
-  EXPECT_EQ(model.encoding, "windows-1252");
-
-  ASSERT_EQ(model.classes.size(), 3u);
-  const host::MemoryClass& account = model.classes[0];
-  const host::MemoryClass& bank = model.classes[1];
-  const host::MemoryClass& base = model.classes[2];
-  EXPECT_EQ(account.id, "Account");
-  EXPECT_EQ(account.name, "Account");
-  EXPECT_EQ(bank.id, "Bank");
-  EXPECT_EQ(base.id, "Base");
-  EXPECT_THAT(account.superclasses, ElementsAre(&base));
-  EXPECT_THAT(TagList(account.tags), ElementsAre("Invariant=balance >= 0",
-                                                 "Properties=%NonNegative\r\nbalance \\geq 0\r\n"));
-
-  ASSERT_EQ(account.attributes.size(), 1u);
-  const host::MemoryAttribute& balance = account.attributes[0];
-  EXPECT_EQ(balance.name, "balance");
-  EXPECT_EQ(balance.type, "int");
-  EXPECT_EQ(balance.initial, "0");
-  EXPECT_THAT(TagList(balance.tags), ElementsAre("Invariant="));
-
-  ASSERT_EQ(account.operations.size(), 1u);
-  const host::MemoryOperation& deposit = account.operations[0];
-  EXPECT_EQ(deposit.name, "deposit");
-  ASSERT_EQ(deposit.parameters.size(), 1u);
-  EXPECT_EQ(deposit.parameters[0].name, "amount");
-  EXPECT_EQ(deposit.parameters[0].type, "\\nat");
-  EXPECT_EQ(deposit.result, "int");
-  EXPECT_EQ(deposit.pre, "amount? > 0");
-  EXPECT_EQ(deposit.post, "balance' = balance + amount?");
-  EXPECT_THAT(TagList(deposit.tags), ElementsAre("isQuery=True", "isDefinition=False"));
-
-  ASSERT_EQ(model.associations.size(), 1u);
-  const host::MemoryAssociation& owns = model.associations[0];
-  EXPECT_EQ(owns.id, "owns");
-  EXPECT_EQ(owns.name, "");
-  EXPECT_EQ(owns.first.name, "bank");
-  EXPECT_EQ(owns.first.supplier, &bank);
-  EXPECT_EQ(owns.first.multiplicity, "1");
-  EXPECT_FALSE(owns.first.navigable);
-  EXPECT_EQ(owns.second.name, "accounts");
-  EXPECT_EQ(owns.second.RoleSupplierName(), "Account");
-  EXPECT_EQ(owns.second.multiplicity, "0..n");
-  EXPECT_TRUE(owns.second.navigable);
-  EXPECT_THAT(TagList(owns.tags),
-              ElementsAre("TypeOfRoleB=\\power", "RoleBInvariant=", "Retrieve="));
-  EXPECT_EQ(owns.TaggedValue("Tarn", "TypeOfRoleA"), "");
-
-  ASSERT_EQ(model.root.diagrams.size(), 1u);
-  const host::MemoryClassDiagram& main = model.root.diagrams[0];
-  EXPECT_EQ(main.name, "Main");
-  EXPECT_THAT(main.classes, ElementsAre(&bank, &account));
-  EXPECT_THAT(main.associations, ElementsAre(&owns));
-  EXPECT_THAT(model.selection, ElementsAre(&account));
-}
-
-TEST(NativeReader, ScalarsAreTheirTextAndAbsentTextsAreEmpty) {
-  const auto model_app = Parse(R"(tarn-model: 1
-classes:
-  - name: True
-    attributes:
-      - { name: 1, type: 0x10, initial: ~ }
-      - { name: null, type: "", initial: }
-      - { }
-    operations:
-      - name: 1.50
-associations:
-  - name: a
-    roles: [{ class: "True" }, { class: "True", navigable: false }]
-)");
-  const host::MemoryModel& model = model_app->model;
-  const host::MemoryClass& cls = model.classes[0];
-  EXPECT_EQ(cls.name, "True");
-  EXPECT_EQ(cls.id, "True");
-  ASSERT_EQ(cls.attributes.size(), 3u);
-  EXPECT_EQ(cls.attributes[0].name, "1");
-  EXPECT_EQ(cls.attributes[0].type, "0x10");
-  EXPECT_EQ(cls.attributes[0].initial, "");
-  for (std::size_t i = 1; i < 3; ++i) {
-    EXPECT_EQ(cls.attributes[i].name, "");
-    EXPECT_EQ(cls.attributes[i].type, "");
-    EXPECT_EQ(cls.attributes[i].initial, "");
-  }
-  EXPECT_EQ(cls.operations[0].name, "1.50");
-  EXPECT_EQ(cls.operations[0].result, "");
-  EXPECT_EQ(model.associations[0].first.name, "");
-  EXPECT_EQ(model.associations[0].first.multiplicity, "");
-  EXPECT_FALSE(model.associations[0].first.navigable);
-  EXPECT_TRUE(model.root.diagrams.empty());
-  EXPECT_TRUE(model.selection.empty());
-}
-
-TEST(NativeReader, IdsDefaultToNamesAndReferencesFollowIds) {
-  const auto model_app = Parse(R"(tarn-model: 1
-selection: [link, second, A]
-diagrams:
-  - name: D1
-    classes: [A, second, A]
-  - name: D2
-classes:
-  - name: A
-  - { id: second, name: A }
-  - { id: "", name: C, superclasses: [second, A] }
-  - { name: "" }
-  - { name: "" }
-associations:
-  - { name: link, roles: [{ class: A }, { class: C }] }
-)");
-  const host::MemoryModel& model = model_app->model;
-  const host::MemoryClass& a = model.classes[0];
-  const host::MemoryClass& second = model.classes[1];
-  const host::MemoryClass& c = model.classes[2];
-  EXPECT_EQ(second.name, "A");
-  EXPECT_EQ(c.id, "C");
-  EXPECT_EQ(model.classes[3].id, "");
-  EXPECT_THAT(c.superclasses, ElementsAre(&second, &a));
-  EXPECT_EQ(model.associations[0].first.supplier, &a);
-  EXPECT_EQ(model.associations[0].second.supplier, &c);
-  ASSERT_EQ(model.root.diagrams.size(), 2u);
-  EXPECT_THAT(model.root.diagrams[0].classes, ElementsAre(&a, &second, &a));
-  EXPECT_TRUE(model.root.diagrams[1].classes.empty());
-
-  const auto selected = model.SelectedItems();
-  ASSERT_EQ(selected.ItemCount(), 3);
-  EXPECT_TRUE(selected.ItemAt(1).IsKind("Association"));
-  EXPECT_EQ(selected.ItemAt(1).ElementName(), "link");
-  EXPECT_TRUE(selected.ItemAt(2).IsKind("Class"));
-  EXPECT_EQ(&selected.ItemAt(2), &second);
-  EXPECT_EQ(&selected.ItemAt(3), &a);
-}
-
-constexpr const char* kLineEnds = R"(
-classes:
-  - id: "x\ny"
-    name: "x\ny"
-    tags: { "k\n": "a\nb\r\nc\rd\n\n" }
-    attributes:
-      - name: |
-          first
-          second
-        type: "\r\n"
-        initial: "\n\n"
-selection: ["x\ny"]
-)";
-
-TEST(NativeReader, CrLfModeEndsEveryBareLineFeedWithCarriageReturn) {
-  for (const std::string head : {"tarn-model: 1\n", "tarn-model: 1\ntext: crlf\n"}) {
-    const auto model_app = Parse(head + kLineEnds);
-    const host::MemoryModel& model = model_app->model;
-    const host::MemoryClass& cls = model.classes[0];
-    EXPECT_EQ(cls.name, "x\r\ny");
-    EXPECT_EQ(cls.id, "x\ny");  // ids and keys are not texts
-    EXPECT_THAT(TagList(cls.tags), ElementsAre("k\n=a\r\nb\r\nc\rd\r\n\r\n"));
-    EXPECT_EQ(cls.attributes[0].name, "first\r\nsecond\r\n");
-    EXPECT_EQ(cls.attributes[0].type, "\r\n");
-    EXPECT_EQ(cls.attributes[0].initial, "\r\n\r\n");
+TEST(NativeReader, ReadsWhatTheDumpShows) {
+  for (const testing::Case& test : testing::ReadCases(DataPath("native/data/reads.txt"))) {
+    SCOPED_TRACE(test.where);
+    EXPECT_EQ(WriteNativeModel(ParseNativeModel(test.input, "model.yaml")->model),
+              test.Expected("dump") + "\n");
   }
 }
 
-TEST(NativeReader, ExactModeKeepsTextsByteForByte) {
-  const auto model_app = Parse(std::string("tarn-model: 1\ntext: exact\n") + kLineEnds);
-  const host::MemoryModel& model = model_app->model;
-  const host::MemoryClass& cls = model.classes[0];
-  EXPECT_EQ(cls.name, "x\ny");
-  EXPECT_THAT(TagList(cls.tags), ElementsAre("k\n=a\nb\r\nc\rd\n\n"));
-  EXPECT_EQ(cls.attributes[0].name, "first\nsecond\n");
-  EXPECT_EQ(cls.attributes[0].initial, "\n\n");
-  EXPECT_THAT(model.selection, ElementsAre(&cls));
+TEST(NativeReader, RefusesWithTheMessageAtItsPlace) {
+  for (const testing::Case& test : testing::ReadCases(DataPath("native/data/errors.txt"))) {
+    SCOPED_TRACE(test.where);
+    if (test.Has("error starts"))
+      EXPECT_THAT(ErrorOf(test.input), StartsWith(test.Expected("error starts")));
+    else
+      EXPECT_EQ(ErrorOf(test.input), test.Expected("error"));
+  }
 }
 
-TEST(NativeReader, TextsAreConvertedToTheModelsCodePage) {
-  const auto western_app = Parse(R"(tarn-model: 1
-classes:
-  - name: "Café €"
-    tags: { "Schlüssel": "ä\tß" }
-)");
-  const host::MemoryModel& western = western_app->model;
-  EXPECT_EQ(western.encoding, "windows-1252");
-  EXPECT_EQ(western.classes[0].name, "Caf\xE9 \x80");
-  EXPECT_EQ(western.classes[0].id, "Café €");  // ids stay as written
-  EXPECT_THAT(TagList(western.classes[0].tags), ElementsAre("Schl\xFCssel=\xE4\t\xDF"));
-
-  const auto cyrillic_app = Parse(R"(tarn-model: 1
-encoding: windows-1251
-classes:
-  - name: Счёт
-)");
-  const host::MemoryModel& cyrillic = cyrillic_app->model;
-  EXPECT_EQ(cyrillic.encoding, "windows-1251");
-  EXPECT_EQ(cyrillic.classes[0].name, "\xD1\xF7\xB8\xF2");
-
-  const auto unicode_app = Parse("tarn-model: 1\nencoding: utf-8\nclasses: [{ name: \"中\" }]\n");
-  const host::MemoryModel& unicode = unicode_app->model;
-  EXPECT_EQ(unicode.classes[0].name, "中");
+TEST(NativeReader, DeepNestingIsRefusedWithoutExhaustingTheStack) {
+  const std::string nested =
+      "tarn-model: 1\nx: " + std::string(100000, '[') + std::string(100000, ']') + "\n";
+  // The root mapping is level 1; the 64th "[" opens level 65 at column 67.
+  EXPECT_EQ(ErrorOf(nested), "model.yaml:2:67: nesting deeper than 64 levels");
+  // Block lists, one level per line: line 3 opens level 2.
+  std::string blocks = "tarn-model: 1\nx:\n";
+  for (int level = 2; level < 100; ++level) blocks += std::string(2 * level - 2, ' ') + "-\n";
+  EXPECT_EQ(ErrorOf(blocks), "model.yaml:66:129: nesting deeper than 64 levels");
 }
 
 TEST(NativeReader, TenMegabyteTextLoads) {
   const std::string big(10 * 1024 * 1024, 'x');
-  const auto model_app = Parse("tarn-model: 1\nclasses:\n  - name: " + big + "\n");
-  const host::MemoryModel& model = model_app->model;
-  EXPECT_EQ(model.classes[0].name.size(), big.size());
+  const auto app = ParseNativeModel("tarn-model: 1\nclasses:\n  - name: " + big + "\n", "m.yaml");
+  EXPECT_EQ(app->model.classes[0].name.size(), big.size());
+}
+
+// Characters that the parser, a YAML 1.1 one, would take for line breaks
+// stand in for others while it reads; enough of them that some stand across
+// the pieces it reads.
+TEST(NativeReader, LineSeparatorsAcrossThePiecesTheParserReads) {
+  const std::string breaks = "\xE2\x80\xA8\xC2\x85\xE2\x80\xA9";  // LS, NEL, PS
+  std::string yaml = "tarn-model: 1\nencoding: utf-8\nclasses:\n";
+  for (int i = 0; i < 3000; ++i) yaml += "  - name: c" + std::to_string(i) + breaks + "\n";
+  const auto app = ParseNativeModel(yaml, "model.yaml");
+  ASSERT_EQ(app->model.classes.size(), 3000u);
+  for (int i = 0; i < 3000; ++i)
+    ASSERT_EQ(app->model.classes[static_cast<std::size_t>(i)].name, "c" + std::to_string(i) + breaks);
+}
+
+// A file that cannot be read on is the platform's error, not a syntax error.
+TEST(NativeReader, AReadErrorStopsTheStreamWithItsOwnError) {
+  const std::string yaml = "tarn-model: 1\nclasses:\n" + std::string(100000, ' ') + "[]\n";
+  int reads = 0;
+  native::YamlEvents events(
+      [&](std::size_t offset, char* buffer, std::size_t size) -> std::size_t {
+        if (++reads > 3) throw Error(kPathFileAccess, "Cannot read model.yaml: Input/output error");
+        const std::string_view piece = std::string_view(yaml).substr(offset, size);
+        std::copy(piece.begin(), piece.end(), buffer);
+        return piece.size();
+      },
+      "model.yaml");
+  reads = 0;  // the check of the bytes read the file through once
+  try {
+    while (true) events.Next();
+  } catch (const LoadError& error) {
+    FAIL() << error.what();
+  } catch (const Error& error) {
+    EXPECT_EQ(error.Description(), "Cannot read model.yaml: Input/output error");
+  }
+}
+
+// A file larger than the pieces it is read in, with characters of several
+// bytes across the pieces' ends: it loads as its bytes do, and a problem at
+// its end is placed by reading it again.
+TEST(NativeReader, ALargeFileReadInPiecesLoadsAsItsBytes) {
+  const testing::TempFolder folder;
+  std::string yaml = "\xEF\xBB\xBFtarn-model: 1\nencoding: utf-8\nclasses:\n";
+  for (int i = 0; i < 6000; ++i) yaml += "  - name: \"€" + std::to_string(i) + "\"\n";
+  const std::string path = folder.Write("model.yaml", yaml);
+  const auto from_file = LoadNativeModel(path);
+  EXPECT_EQ(from_file->model.classes.back().name, "€5999");
+  EXPECT_EQ(WriteNativeModel(from_file->model),
+            WriteNativeModel(ParseNativeModel(yaml, "model.yaml")->model));
+  const auto error_of = [&](const std::string& tail) {
+    folder.Write("model.yaml", yaml + tail);
+    try {
+      LoadNativeModel(path);
+    } catch (const LoadError& error) {
+      return std::string(error.what()).substr(path.size());
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(error_of("  - name: é\n    nme: x\n"),
+            ":6005:5: unknown field \"nme\" in class (expected one of: id, name, superclasses, "
+            "tags, attributes, operations)");
+  EXPECT_EQ(error_of("  - name: \xE9\n"), ":6004:11: the file is not UTF-8 here (byte 0xE9)");
+  try {
+    LoadNativeModel(DataPath("native/data/no-such-file.yaml"));
+    FAIL() << "no error";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.Number(), kFileNotFound);
+    EXPECT_THAT(error.Description(), HasSubstr("no-such-file.yaml: No such file or directory"));
+  }
 }
 
 }  // namespace
