@@ -18,17 +18,19 @@ std::string ReadFile(const std::string& path);
 // One case of a case file. The file reads:
 //   any lines before the first case (a comment on the file)
 //   === NAME          a case: its input is the lines that follow,
-//   --- LABEL         up to its first section: what is expected under LABEL.
+//   --- LABEL         up to its first section: what is expected under LABEL
+//                     ("  # ..." after the label is a comment).
 // Every line of an input or a section ends with a line feed, and "\x{HH}"
 // stands for the byte HH (a carriage return, a byte that is not UTF-8).
 struct Case {
   std::string where;  // FILE:LINE: NAME, for the failure messages
-  std::string input;
+  std::string input;  // InputLine(): its first line alone
   std::vector<std::pair<std::string, std::string>> sections;
 
   // The text of the section LABEL, without its last line feed; "" if absent.
   std::string Expected(const std::string& label) const;
   bool Has(const std::string& label) const;
+  std::string InputLine() const { return input.substr(0, input.find('\n')); }
 };
 
 std::vector<Case> ReadCases(const std::string& path);

@@ -16,9 +16,9 @@
 namespace tarn::modelfile {
 namespace {
 
+using testing::DataPath;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-using testing::DataPath;
 
 std::string ErrorOf(const std::string& yaml) {
   try {
@@ -74,7 +74,8 @@ TEST(NativeReader, LineSeparatorsAcrossThePiecesTheParserReads) {
   const auto app = ParseNativeModel(yaml, "model.yaml");
   ASSERT_EQ(app->model.classes.size(), 3000u);
   for (int i = 0; i < 3000; ++i)
-    ASSERT_EQ(app->model.classes[static_cast<std::size_t>(i)].name, "c" + std::to_string(i) + breaks);
+    ASSERT_EQ(app->model.classes[static_cast<std::size_t>(i)].name,
+              "c" + std::to_string(i) + breaks);
 }
 
 // A file that cannot be read on is the platform's error, not a syntax error.
