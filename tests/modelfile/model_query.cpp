@@ -6,6 +6,7 @@
 
 #include "common/error.hpp"
 #include "modelfile/native/native_writer.hpp"
+#include "modelfile/selection_error.hpp"
 
 namespace tarn::modelfile::testing {
 namespace {
@@ -39,6 +40,13 @@ const host::Operation& OperationNamed(const host::Class& owner, const std::strin
 
 std::string ClassFact(const host::Class& c, const std::vector<std::string>& q) {
   const std::string& what = q.at(0);
+  if (what == "name") return c.ElementName();
+  if (what == "attribute") {
+    const host::Attribute& attribute = c.ClassAttributes().ItemAt(std::stoi(q.at(1)));
+    if (q.size() > 2) return attribute.TaggedValue("Tarn", q.at(3));  // attribute|K|tag|T
+    return attribute.ElementName() + ":" + attribute.AttributeType() + "=" +
+           attribute.InitialValue();
+  }
   if (what == "attributes")
     return List(c.ClassAttributes(), [](const host::Attribute& a) {
       return a.ElementName() + ":" + a.AttributeType() +
@@ -58,9 +66,11 @@ std::string ClassFact(const host::Class& c, const std::vector<std::string>& q) {
 }
 
 std::string DiagramFact(const host::ClassDiagram& diagram, const std::vector<std::string>& q) {
-  if (q.empty())
-    return diagram.ElementName() + "=" + std::to_string(diagram.AllClasses().ItemCount()) + "/" +
-           std::to_string(diagram.ClassAssociations().ItemCount());
+  const std::string size = std::to_string(diagram.AllClasses().ItemCount()) + "/" +
+                           std::to_string(diagram.ClassAssociations().ItemCount());
+  if (q.empty()) return diagram.ElementName() + "=" + size;
+  if (q[0] == "size") return size;
+  if (q[0] == "name") return diagram.ElementName();
   if (q[0] == "classes") return List(diagram.AllClasses(), Name);
   const std::vector<std::string> rest(q.begin() + 2, q.end());
   const int position = std::stoi(q.at(1));
@@ -96,10 +106,12 @@ std::vector<std::string> Words(const std::string& query) {
 }
 
 std::string Identify(const host::Element& element) {
-  if (const auto* c = dynamic_cast<const host::MemoryClass*>(&element)) return "class " + c->id;
-  if (const auto* a = dynamic_cast<const host::MemoryAssociation*>(&element))
-    return "association " + a->id;
-  return "other " + element.ElementName();
+  const std::string kind = element.IsKind("Class")         ? "class "
+                           : element.IsKind("Association") ? "association "
+                                                           : "other ";
+  if (const auto* c = dynamic_cast<const host::MemoryClass*>(&element)) return kind + c->id;
+  if (const auto* a = dynamic_cast<const host::MemoryAssociation*>(&element)) return kind + a->id;
+  return kind + element.ElementName();
 }
 
 std::string QueryElement(const host::Element& element, const std::vector<std::string>& q) {
@@ -111,6 +123,22 @@ std::string QueryElement(const host::Element& element, const std::vector<std::st
     return q[0] == "name" ? a->ElementName() : a->TaggedValue("Tarn", q.at(1));
   }
   return "other " + element.ElementName();
+}
+
+std::string SelectFact(const Resolve& resolve, const std::string& query) {
+  const std::vector<std::string> q = Words(query);
+  std::vector<std::string> words;
+  for (std::size_t at = 0, end = 0; end != std::string::npos; at = end + 2)
+    words.push_back(q.at(1).substr(at, (end = q[1].find(", ", at)) - at));
+  try {
+    const std::vector<const host::Element*> selected = resolve(words);
+    if (q.size() > 2) return QueryElement(*selected.at(0), {q.begin() + 2, q.end()});
+    std::vector<std::string> texts;
+    for (const host::Element* element : selected) texts.push_back(Identify(*element));
+    return Join(texts);
+  } catch (const SelectionError& error) {
+    return std::string("refused: ") + error.what();
+  }
 }
 
 std::string Query(const host::MemoryModel& model, const std::string& query) {
@@ -150,11 +178,11 @@ std::string ModelText(const host::MemoryModel& model) {
     for (const auto* record : records) texts.push_back(record->id);
     return "[" + Join(texts) + "]";
   };
-  for (const auto& diagram : model.root.diagrams)
-    out += "diagram " + diagram.name + where(diagram.place) + "\n";
-  for (const auto& diagram : model.packageDiagrams)
-    out += "diagram " + diagram.package + "::" + diagram.name + where(diagram.place) + ": " +
-           ids(diagram.classes) + ", " + ids(diagram.associations) + "\n";
+  for (const auto* diagrams : {&model.root.diagrams, &model.packageDiagrams})
+    for (const auto& diagram : *diagrams)
+      out += "diagram " + (diagram.package.empty() ? "" : diagram.package + "::") + diagram.name +
+             where(diagram.place) + ": " + ids(diagram.classes) + ", " + ids(diagram.associations) +
+             "\n";
   for (const auto& c : model.classes) {
     out += "class " + c.id + " in \"" + c.package + "\"" + where(c.place) + "\n";
     if (!c.unavailable.empty()) out += "  when used: " + ErrorWhenUsed(c) + "\n";

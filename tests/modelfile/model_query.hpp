@@ -2,6 +2,7 @@
 // golden files.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,10 +16,13 @@ namespace tarn::modelfile::testing {
 //                        diagram, the root package's first
 //   diagram|N            the N-th class diagram of the root package (from 1)
 //   package diagram|P|D  the class diagram D of the package P
-//     of a diagram:  nothing ("name=classes/associations"), |classes (their
-//                    names), |class|K, |association|K (the K-th it shows)
+//     of a diagram:  nothing ("name=classes/associations"), |name, |size
+//                    ("classes/associations"), |classes (their names),
+//                    |class|K, |association|K (the K-th it shows)
 //   class|C, association|A  the first whose id or name is C or A
-//     of a class:    |attributes "name:type=initial, ...", |operations,
+//     of a class:    |name, |attributes "name:type=initial, ...",
+//                    |attribute|K "name:type=initial" of the K-th, |attribute|K|tag|T,
+//                    |operations,
 //                    |superclasses (their names), |operation|O
 //                    "(p:type, ...) -> return", |pre|O, |post|O, |tag|T,
 //                    |operation|O|tag|T
@@ -31,8 +35,15 @@ std::string Query(const host::MemoryModel& model, const std::string& query);
 // (by a selection); nothing: what Identify says of a class.
 std::string QueryElement(const host::Element& element, const std::vector<std::string>& words);
 
-// "class ID", "association ID", or "other NAME" for another kind of element.
+// "class ID", "association ID", or "other NAME" for another kind of element
+// (the kind as IsKind says).
 std::string Identify(const host::Element& element);
+
+// "select|WORDS", WORDS separated by ", ", for a reader whose selection
+// `resolve` makes: what Identify says of each element, or the query's further
+// words of the first; "refused: " and why for a selection the reader refuses.
+using Resolve = std::function<std::vector<const host::Element*>(const std::vector<std::string>&)>;
+std::string SelectFact(const Resolve& resolve, const std::string& query);
 
 // The query's words.
 std::vector<std::string> Words(const std::string& query);

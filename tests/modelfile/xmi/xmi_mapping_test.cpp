@@ -35,20 +35,16 @@ class XmiMapping : public ::testing::Test {
                          [this](const std::string& warning) { warnings_.push_back(warning); });
   }
 
-  // A query of model_query.hpp, or "model", "warnings", "select|WORD".
+  // A query of model_query.hpp, or "model", "warnings" (one a line).
   std::string Fact(const XmiModel& model, const std::string& query) {
-    const std::vector<std::string> q = testing::Words(query);
-    if (query == "model") return testing::ModelText(model.app->model);
     std::string out;
-    if (query == "warnings")
-      for (const std::string& warning : warnings_) out += (out.empty() ? "" : "\n") + warning;
-    if (q[0] != "select")
-      return query == "warnings" ? out : testing::Query(model.app->model, query);
-    try {
-      return testing::Identify(*ResolveXmiSelection(model, {q.at(1)}).at(0));
-    } catch (const SelectionError& error) {
-      return std::string("refused: ") + error.what();
-    }
+    for (const std::string& warning : warnings_) out += (out.empty() ? "" : "\n") + warning;
+    if (query == "warnings") return out;
+    if (query == "model") return testing::ModelText(model.app->model);
+    if (query.starts_with("select|"))
+      return testing::SelectFact(
+          [&](const auto& words) { return ResolveXmiSelection(model, words); }, query);
+    return testing::Query(model.app->model, query);
   }
 
   std::vector<std::string> warnings_;
