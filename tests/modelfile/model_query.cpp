@@ -62,7 +62,8 @@ std::string ClassFact(const host::Class& c, const std::vector<std::string>& q) {
   const auto parameters = List(operation.OperationParameters(), [](const host::Parameter& p) {
     return p.ElementName() + ":" + p.ParameterType();
   });
-  return "(" + parameters + ") -> " + operation.ReturnType();
+  return "(" + parameters + ")" +
+         (operation.ReturnType().empty() ? "" : " -> " + operation.ReturnType());
 }
 
 std::string DiagramFact(const host::ClassDiagram& diagram, const std::vector<std::string>& q) {
@@ -120,6 +121,8 @@ std::string QueryElement(const host::Element& element, const std::vector<std::st
     return q.empty() ? Identify(*c) : ClassFact(*c, q);
   if (const auto* a = dynamic_cast<const host::Association*>(&element)) {
     if (q.empty()) return Role(a->FirstRole()) + " / " + Role(a->SecondRole());
+    if (q[0] == "role classes")
+      return Identify(a->FirstRole().RoleClass()) + " / " + Identify(a->SecondRole().RoleClass());
     return q[0] == "name" ? a->ElementName() : a->TaggedValue("Tarn", q.at(1));
   }
   return "other " + element.ElementName();

@@ -24,7 +24,7 @@ namespace tarn::modelfile::testing {
 //                    |attribute|K "name:type=initial" of the K-th, |attribute|K|tag|T,
 //                    |operations,
 //                    |superclasses (their names), |operation|O
-//                    "(p:type, ...) -> return", |pre|O, |post|O, |tag|T,
+//                    "(p:type, ...) -> return" (no " -> " without one), |pre|O, |post|O, |tag|T,
 //                    |operation|O|tag|T
 //     of an association: nothing ("name:Class:multiplicity:navigable / ..."
 //                    of its roles), |name, |tag|T

@@ -58,7 +58,7 @@ std::vector<Case> ReadCases(const std::string& path) {
       cases.push_back({path + ":" + std::to_string(number) + ": " + line.substr(4), "", {}});
       text = &cases.back().input;
     } else if (line.starts_with("--- ") && text != nullptr) {
-      const std::string label = line.substr(4, line.find("  # ") - 4);
+      const std::string label = Unescape(line.substr(4, line.find("  # ") - 4));
       text = &cases.back().sections.emplace_back(label, "").second;
     } else if (text != nullptr) {
       *text += Unescape(line) + "\n";

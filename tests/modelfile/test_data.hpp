@@ -21,7 +21,8 @@ std::string ReadFile(const std::string& path);
 //   --- LABEL         up to its first section: what is expected under LABEL
 //                     ("  # ..." after the label is a comment).
 // Every line of an input or a section ends with a line feed, and "\x{HH}"
-// stands for the byte HH (a carriage return, a byte that is not UTF-8).
+// stands for the byte HH (a carriage return, a byte that is not UTF-8), also
+// in a label.
 struct Case {
   std::string where;  // FILE:LINE: NAME, for the failure messages
   std::string input;  // InputLine(): its first line alone

@@ -9,8 +9,7 @@
 
 #include "common/error.hpp"
 #include "modelfile/load_error.hpp"
-#include "modelfile/model_query.hpp"
-#include "modelfile/petal/petal_reader.hpp"
+#include "modelfile/petal/petal_facts.hpp"
 #include "modelfile/test_data.hpp"
 
 namespace tarn::modelfile {
@@ -37,22 +36,8 @@ class PetalMapping : public ::testing::Test {
     };
   }
 
-  // A query of model_query.hpp, or "model", "warnings", "missing units" (one a line).
   std::string Fact(const PetalModel& model, const std::string& query) {
-    std::string out;
-    for (const std::string& warning : warnings_) out += (out.empty() ? "" : "\n") + warning;
-    if (query == "warnings") return out;
-    if (query == "missing units") {
-      out.clear();
-      for (const MissingUnit& unit : model.missingUnits)
-        out += (out.empty() ? "" : "\n") + unit.package + " in " + unit.fileName;
-      return out;
-    }
-    if (query == "model") return testing::ModelText(model.app->model);
-    if (query.starts_with("select|"))
-      return testing::SelectFact(
-          [&](const auto& words) { return ResolvePetalSelection(model, words); }, query);
-    return testing::Query(model.app->model, query);
+    return testing::PetalFact(model, warnings_, query);
   }
 
   const std::string kData = DataPath("petal/data/");
