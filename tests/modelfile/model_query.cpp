@@ -11,6 +11,15 @@
 namespace tarn::modelfile::testing {
 namespace {
 
+std::string QueryElement(const host::Element& element, const std::vector<std::string>& q);
+
+std::vector<std::string> Words(const std::string& query) {
+  std::vector<std::string> words;
+  std::stringstream in(query);
+  for (std::string word; std::getline(in, word, '|');) words.push_back(word);
+  return words;
+}
+
 std::string Join(const std::vector<std::string>& texts, const std::string& separator = ", ") {
   std::string out;
   for (const std::string& text : texts) out += (out.empty() ? "" : separator) + text;
@@ -99,13 +108,6 @@ std::string ErrorWhenUsed(const host::Element& element) {
 
 }  // namespace
 
-std::vector<std::string> Words(const std::string& query) {
-  std::vector<std::string> words;
-  std::stringstream in(query);
-  for (std::string word; std::getline(in, word, '|');) words.push_back(word);
-  return words;
-}
-
 std::string Identify(const host::Element& element) {
   const std::string kind = element.IsKind("Class")         ? "class "
                            : element.IsKind("Association") ? "association "
@@ -114,6 +116,8 @@ std::string Identify(const host::Element& element) {
   if (const auto* a = dynamic_cast<const host::MemoryAssociation*>(&element)) return kind + a->id;
   return kind + element.ElementName();
 }
+
+namespace {
 
 std::string QueryElement(const host::Element& element, const std::vector<std::string>& q) {
   if (!q.empty() && q[0] == "error") return ErrorWhenUsed(element);
@@ -127,6 +131,8 @@ std::string QueryElement(const host::Element& element, const std::vector<std::st
   }
   return "other " + element.ElementName();
 }
+
+}  // namespace
 
 std::string SelectFact(const Resolve& resolve, const std::string& query) {
   const std::vector<std::string> q = Words(query);

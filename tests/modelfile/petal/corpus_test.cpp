@@ -42,9 +42,9 @@ TEST_F(PetalCorpus, EveryFileLoads) {
 TEST_F(PetalCorpus, FactsReadFromTheFiles) {
   for (const testing::Case& file : testing::ReadCases(testing::DataPath("petal/data/corpus.txt"))) {
     SCOPED_TRACE(file.where);
-    const std::string id = file.InputLine().substr(0, 3);
-    const PetalModel model = Load(
-        CorpusPath(id, file.InputLine().substr(std::min<std::size_t>(4, file.InputLine().size()))));
+    const std::string line = file.InputLine();  // the file's id, then maybe a tool
+    const PetalModel model =
+        Load(CorpusPath(line.substr(0, 3), line.size() > 4 ? line.substr(4) : ""));
     for (const auto& [query, expected] : file.sections)
       EXPECT_EQ(testing::PetalFact(model, warnings_, query), file.Expected(query)) << query;
   }
