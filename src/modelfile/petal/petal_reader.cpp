@@ -649,10 +649,13 @@ class Loader {
     return &association;
   }
 
-  // The package part of a canonical qualified name, below the root package.
+  // The package part of a canonical qualified name, below the root package;
+  // "" for a name outside it (a class of the use-case view), which has none.
   std::string PackageBelowRoot(const std::string& qualified) const {
     const std::size_t last = qualified.rfind("::");
-    if (last == std::string::npos || last <= root_prefix_.size()) return {};
+    if (last == std::string::npos || last <= root_prefix_.size() ||
+        qualified.compare(0, root_prefix_.size() + 2, root_prefix_ + "::") != 0)
+      return {};
     return qualified.substr(root_prefix_.size() + 2, last - root_prefix_.size() - 2);
   }
 
