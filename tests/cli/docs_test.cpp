@@ -1,5 +1,5 @@
-// The completion scripts that tarn prints, run in their shells, and the man
-// pages, checked by man itself.
+// The completion scripts that tarn prints, run in their shells; the man
+// pages, checked by man itself; the model file shown in the README.
 #include <gmock/gmock.h>
 
 #include "cli/run_tarn.hpp"
@@ -90,12 +90,6 @@ TEST_F(CompletionTest, ZshLoadsTheScript) {
   EXPECT_THAT(text, HasSubstr(":NAME:_tarn_listed --diagram-names'"));
 }
 
-TEST_F(CompletionTest, OtherShellsAreAUsageError) {
-  const auto result = Run({"completion", "tcsh"});
-  EXPECT_EQ(result.code, 2);
-  EXPECT_EQ(result.err, "tarn: error: completion tcsh: the shells are bash, zsh and fish\n");
-}
-
 // Every command but help has a page, and man reads every page without a
 // warning.
 TEST_F(CompletionTest, ManPagesForTarnAndEachCommand) {
@@ -117,6 +111,17 @@ TEST_F(CompletionTest, ManPagesForTarnAndEachCommand) {
     EXPECT_EQ(result.err, "") << name;
     EXPECT_THAT(result.out, HasSubstr("NAME\n       " + name + " ")) << name;
   }
+}
+
+// The model file shown in the README stays a valid model.
+TEST_F(CompletionTest, ReadmeModelFileLoads) {
+  const auto readme = Slurp(std::string(TARN_SOURCE_DIR) + "/README.md");
+  const auto start = readme.find("```yaml\n");
+  ASSERT_NE(start, std::string::npos);
+  const auto model = Write("readme.yaml", readme.substr(start + 8, readme.find("```", start + 8) - start - 8));
+  const auto result = Run({"property-check", model, "-o", "readme.zed"});
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_THAT(Slurp(Path("readme.zed")), HasSubstr("\\begin{theorem}{NonNegative}"));
 }
 
 }  // namespace
