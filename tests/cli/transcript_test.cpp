@@ -66,11 +66,11 @@ std::vector<Case> LoadCases() {
     std::vector<Line> prelude;
     const auto first = cases.size();
     int number = 0;
-    for (std::string text_line; std::getline(text, text_line);) {
+    for (std::string raw; std::getline(text, raw);) {
       ++number;
-      if (text_line.empty() || text_line[0] == '#') continue;
-      const auto space = text_line.find(' ');
-      Line line{number, text_line.substr(0, space), space == std::string::npos ? "" : text_line.substr(space + 1), ""};
+      if (raw.empty() || raw[0] == '#') continue;
+      const auto space = raw.find(' ');
+      Line line{number, raw.substr(0, space), space == std::string::npos ? "" : raw.substr(space + 1), ""};
       auto& lines = cases.size() == first ? prelude : cases.back().lines;
       if (line.word == "==")
         cases.push_back({file.stem().string(), line.rest, prelude});
