@@ -38,15 +38,18 @@ inline std::string Slurp(const std::filesystem::path& path) {
 class TarnRun : public ::testing::Test {
  protected:
   TarnRun()
-      : dir_(std::filesystem::temp_directory_path() /
-             ("tarn-cli-" + std::to_string(::getpid()) + "-" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+      : dir_(std::filesystem::temp_directory_path() / ("tarn-cli-" + std::to_string(::getpid()) + "-" + TestName())) {
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
     env_["TARN_SETTINGS"] = (dir_ / "settings" / "Tarn.ini").string();
     env_["TARN_PROMPT"] = "";
   }
   ~TarnRun() override { std::filesystem::remove_all(dir_); }
+  static std::string TestName() {
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '-');
+    return name;
+  }
 
   std::filesystem::path Path(const std::string& name) const { return dir_ / name; }
   std::string Write(const std::string& name, const std::string& text) {
@@ -116,7 +119,7 @@ class TarnRun : public ::testing::Test {
     const auto cwd = std::filesystem::current_path();
     std::filesystem::current_path(dir_);
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, cargv.data(), cenv.data());
+    const int spawned = posix_spawnp(&pid, argv[0].c_str(), &actions, nullptr, cargv.data(), cenv.data());
     std::filesystem::current_path(cwd);
     posix_spawn_file_actions_destroy(&actions);
     return spawned == 0 ? pid : 0;

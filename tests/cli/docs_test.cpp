@@ -1,5 +1,5 @@
-// The completion scripts that tarn prints, run in their shells, and the man
-// pages, checked by man itself.
+// The completion scripts that tarn prints, run in their shells; the man
+// pages, checked by man itself; the model file shown in the README.
 #include <gmock/gmock.h>
 
 #include "cli/run_tarn.hpp"
@@ -11,7 +11,7 @@ using ::testing::HasSubstr;
 
 bool Installed(const std::string& program) { return std::filesystem::exists("/usr/bin/" + program); }
 
-class CompletionTest : public TarnRun {
+class DocsTest : public TarnRun {
  protected:
   void SetUp() override {
     const char* path = std::getenv("PATH");
@@ -28,7 +28,7 @@ class CompletionTest : public TarnRun {
 };
 
 // What bash offers after the words, the last one being completed.
-TEST_F(CompletionTest, BashOffersCommandsOptionsIdsAndDiagrams) {
+TEST_F(DocsTest, BashOffersCommandsOptionsIdsAndDiagrams) {
   const auto script = Script("bash");
   std::filesystem::create_directories(Path("docs"));
   const struct {
@@ -56,7 +56,7 @@ TEST_F(CompletionTest, BashOffersCommandsOptionsIdsAndDiagrams) {
   }
 }
 
-TEST_F(CompletionTest, FishOffersCommandsOptionsIdsAndDiagrams) {
+TEST_F(DocsTest, FishOffersCommandsOptionsIdsAndDiagrams) {
   if (!Installed("fish")) GTEST_SKIP() << "fish is not installed (scripts/install-deps.sh --dev)";
   const auto script = Script("fish");
   const auto result =
@@ -71,7 +71,7 @@ TEST_F(CompletionTest, FishOffersCommandsOptionsIdsAndDiagrams) {
   EXPECT_THAT(result.out, HasSubstr("\nReg\t"));
 }
 
-TEST_F(CompletionTest, ZshLoadsTheScript) {
+TEST_F(DocsTest, ZshLoadsTheScript) {
   if (!Installed("zsh")) GTEST_SKIP() << "zsh is not installed (scripts/install-deps.sh --dev)";
   const auto script = Script("zsh");
   EXPECT_EQ(Spawn({"/usr/bin/zsh", "-n", script}, "").code, 0);
@@ -90,15 +90,9 @@ TEST_F(CompletionTest, ZshLoadsTheScript) {
   EXPECT_THAT(text, HasSubstr(":NAME:_tarn_listed --diagram-names'"));
 }
 
-TEST_F(CompletionTest, OtherShellsAreAUsageError) {
-  const auto result = Run({"completion", "tcsh"});
-  EXPECT_EQ(result.code, 2);
-  EXPECT_EQ(result.err, "tarn: error: completion tcsh: the shells are bash, zsh and fish\n");
-}
-
 // Every command but help has a page, and man reads every page without a
 // warning.
-TEST_F(CompletionTest, ManPagesForTarnAndEachCommand) {
+TEST_F(DocsTest, ManPagesForTarnAndEachCommand) {
   if (!Installed("man")) GTEST_SKIP() << "man is not installed (scripts/install-deps.sh --dev)";
   const std::string pages = std::string(TARN_SOURCE_DIR) + "/docs/man/";
   auto help = Run({"help"}).out;
@@ -117,6 +111,17 @@ TEST_F(CompletionTest, ManPagesForTarnAndEachCommand) {
     EXPECT_EQ(result.err, "") << name;
     EXPECT_THAT(result.out, HasSubstr("NAME\n       " + name + " ")) << name;
   }
+}
+
+// The model file shown in the README stays a valid model.
+TEST_F(DocsTest, ReadmeModelFileLoads) {
+  const auto readme = Slurp(std::string(TARN_SOURCE_DIR) + "/README.md");
+  const auto start = readme.find("```yaml\n");
+  ASSERT_NE(start, std::string::npos);
+  const auto model = Write("readme.yaml", readme.substr(start + 8, readme.find("```", start + 8) - start - 8));
+  const auto result = Run({"property-check", model, "-o", "readme.zed"});
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_THAT(Slurp(Path("readme.zed")), HasSubstr("\\begin{theorem}{NonNegative}"));
 }
 
 }  // namespace
