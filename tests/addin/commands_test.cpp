@@ -1,0 +1,232 @@
+// The three working commands through ITarn: what each refuses and with which
+// message, what it asks and shows when it succeeds, and the tools it starts.
+// The documents themselves are compared with their golden files through the
+// tarn program.
+#include <gmock/gmock.h>
+
+#include <functional>
+
+#include "addin/addin_fixture.hpp"
+
+namespace tarn::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::StartsWith;
+
+using Command = addin::Outcome (addin::ITarn::*)(const host::Application&);
+constexpr Command kProperty = &addin::ITarn::RunPropertyChecker;
+constexpr Command kRefinement = &addin::ITarn::RunRefinementChecker;
+constexpr Command kGenerator = &addin::ITarn::RunGenerator;
+using Change = std::function<void(host::MemoryModel&)>;
+
+const std::string kZEvesQuestion = "The specification was generated successfully.\r\nDo you want to run Z/Eves?";
+const std::string kMissingTypeMessage = "Every attribute or argument must have a type.";
+const std::string kOperationsMessage = "The operations in Abstract and Concrete classes are different.";
+
+class CommandsTest : public AddinTest {
+ protected:
+  // Runs the command on the example model (examples/NAME.yaml) after the
+  // change, the save dialog answering out.zed and the offer answered `yes`.
+  addin::Outcome Run(Command command, const std::string& model, const Change& change = nullptr, bool yes = false) {
+    seams_.paths = {PathOf("out.zed")};
+    seams_.answers = {yes};
+    app_ = LoadModel("examples/" + model + ".yaml");
+    if (change) change(app_->model);
+    return (tarn_.*command)(*app_);
+  }
+  static void SetTag(host::TaggedValues& tags, const std::string& name, const std::string& value) {
+    tags = {};
+    tags.Set(name, value);
+  }
+
+  std::unique_ptr<host::MemoryApplication> app_;
+};
+
+TEST_F(CommandsTest, RefusalsShowOneMessageAndKeepThePreviousFile) {
+  const struct {
+    const char* name;
+    Command command;
+    const char* model;
+    Change change;
+    std::size_t saveDialogs;  // the save dialog comes after the selection is checked
+    std::string message;
+  } rows[] = {
+      {"nothing selected", kProperty, "register", [](auto& m) { m.selection.clear(); }, 0,
+       "You must select only 1 (one) class."},
+      {"two selected", kProperty, "register", [](auto& m) { m.selection.push_back(m.selection[0]); }, 0,
+       "You must select only 1 (one) class."},
+      {"an association selected", kProperty, "buffer", nullptr, 0, "The object you selected is not a class."},
+      {"empty attribute type", kProperty, "register", [](auto& m) { m.classes[0].attributes[1].type = ""; }, 1,
+       kMissingTypeMessage},
+      {"empty parameter type", kProperty, "register",
+       [](auto& m) { m.classes[0].operations[0].parameters[0].type = ""; }, 1, kMissingTypeMessage},
+      {"empty properties", kProperty, "register", [](auto& m) { SetTag(m.classes[0].tags, "Properties", ""); }, 1,
+       "The Properties field cannot be empty.\r\n"},
+      {"blank properties", kProperty, "register",
+       [](auto& m) { SetTag(m.classes[0].tags, "Properties", "   \r\n  "); }, 1,
+       "The Properties field cannot be empty.\r\n"},
+      {"property without header", kProperty, "register",
+       [](auto& m) { SetTag(m.classes[0].tags, "Properties", "Reg \\implies max \\geq 0\r\n%Late"); }, 1,
+       "Every property must start with '%'.\r\n"},
+      {"definition with a precondition", kProperty, "register",
+       [](auto& m) { m.classes[0].operations[3].pre = "n? \\in names"; }, 1,
+       "Every definition operation must have only one Post Condition.\r\n"},
+      {"definition without a postcondition", kProperty, "register", [](auto& m) { m.classes[0].operations[3].post = ""; },
+       1, "Every definition operation must have only one Post Condition.\r\n"},
+      {"32768 attributes", kProperty, "register",
+       [](auto& m) {
+         const auto max = m.classes[0].attributes[1];
+         m.classes[0].attributes.resize(32768, max);
+       },
+       1,
+       "Overflow: a list of the model holds more items than its 16-bit count allows (32767)."},
+      {"nothing selected", kRefinement, "buffer", [](auto& m) { m.selection.clear(); }, 0,
+       "You must select the refine association\r\nbetween the Abstract and the Concrete classes of the Refinement."},
+      {"a class selected", kRefinement, "register", nullptr, 0, "The object you selected is not a refine association."},
+      {"operation names differ in case", kRefinement, "buffer",
+       [](auto& m) { m.classes[1].operations[0].name = "put"; }, 1, kOperationsMessage},
+      {"an extra concrete operation", kRefinement, "buffer",
+       [](auto& m) { m.classes[1].operations.push_back(m.classes[1].operations[0]); }, 1, kOperationsMessage},
+      {"empty concrete parameter type", kRefinement, "buffer",
+       [](auto& m) { m.classes[1].operations[0].parameters[0].type = ""; }, 1, kMissingTypeMessage},
+      {"definition with two postconditions", kRefinement, "buffer",
+       [](auto& m) {
+         for (auto& c : m.classes) c.operations[0].tags.Set("isDefinition", "True");
+         m.classes[0].operations[0].post += "\r\nitems' = items";
+       },
+       1, "The definition operation Put must have no precondition and exactly one postcondition."},
+      {"no class diagram", kGenerator, "bank", [](auto& m) { m.root.diagrams.clear(); }, 1,
+       "Subscript out of range: the model has no class diagram to translate."},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    seams_ = ScriptedPlatform{};
+    WriteBytes(PathOf("out.zed"), "previous");
+    EXPECT_EQ(Run(row.command, row.model, row.change), addin::Outcome::kFailed);
+    EXPECT_THAT(seams_.messages, ElementsAre(row.message));
+    EXPECT_EQ(seams_.saveDialogs.size(), row.saveDialogs);
+    EXPECT_THAT(seams_.questions, IsEmpty());
+    EXPECT_EQ(ReadBytes(PathOf("out.zed")), "previous");
+    EXPECT_THAT(Entries(), ElementsAre("out.zed"));
+  }
+}
+
+TEST_F(CommandsTest, SuccessWritesTheDocumentAndOffersTheTool) {
+  const struct {
+    const char* name;
+    Command command;
+    const char* model;
+    Change change;
+    std::string question;
+    std::vector<std::string> warnings;
+  } rows[] = {
+      {"property check", kProperty, "register", nullptr, kZEvesQuestion, {}},
+      {"refinement check", kRefinement, "buffer", nullptr, kZEvesQuestion, {}},
+      {"blank Retrieve", kRefinement, "buffer", [](auto& m) { SetTag(m.associations[0].tags, "Retrieve", " \r\n "); },
+       kZEvesQuestion,
+       {"The refine association has no Retrieve text: the Retrieve schema only includes BufA and BufC."}},
+      {"Object-Z document", kGenerator, "bank", nullptr,
+       "The specification was generated successfully.\r\nDo you want to run the Type Checker?", {}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    seams_ = ScriptedPlatform{};
+    std::filesystem::remove(PathOf("out.zed"));
+    EXPECT_EQ(Run(row.command, row.model, row.change), addin::Outcome::kDone);
+    ASSERT_EQ(seams_.saveDialogs.size(), 1u);
+    EXPECT_EQ(seams_.saveDialogs[0].title, " Save Z/Object-Z Schema ");
+    EXPECT_EQ(seams_.saveDialogs[0].filter, "Z Specification (*.zed;*.tex)|*.zed;*.tex|All Files (*.*)|*.*");
+    EXPECT_EQ(seams_.saveDialogs[0].defaultExtension, "zed");
+    EXPECT_THAT(seams_.questions, ElementsAre(row.question));
+    EXPECT_EQ(seams_.warnings, row.warnings);
+    EXPECT_THAT(seams_.messages, IsEmpty());
+    EXPECT_THAT(seams_.started, IsEmpty());
+    EXPECT_THAT(ReadBytes(PathOf("out.zed")), StartsWith("\\document"));
+    EXPECT_THAT(Entries(), ElementsAre("out.zed"));
+  }
+}
+
+TEST_F(CommandsTest, CancelEndsSilentlyAndWritesNothing) {
+  const std::pair<Command, std::string> runs[] = {{kProperty, "register"}, {kRefinement, "buffer"}, {kGenerator, "bank"}};
+  for (const auto& [command, model] : runs) {
+    SCOPED_TRACE(model);
+    seams_.paths = {std::nullopt};
+    const auto app = LoadModel("examples/" + model + ".yaml");
+    EXPECT_EQ((tarn_.*command)(*app), addin::Outcome::kCancelled);
+    EXPECT_THAT(seams_.messages, IsEmpty());
+    EXPECT_THAT(seams_.questions, IsEmpty());
+    EXPECT_THAT(Entries(), IsEmpty());
+  }
+}
+
+TEST_F(CommandsTest, WriteFailureShowsThePlatformDescription) {
+  const auto app = LoadModel("examples/register.yaml");
+  seams_.paths = {PathOf("missing/out.zed")};
+  EXPECT_EQ(tarn_.RunPropertyChecker(*app), addin::Outcome::kFailed);
+  ASSERT_EQ(seams_.messages.size(), 1u);
+  EXPECT_THAT(seams_.messages[0], ::testing::HasSubstr("No such file or directory"));
+  EXPECT_THAT(seams_.questions, IsEmpty());
+}
+
+// Answering Yes starts the configured tool; the document stays whatever
+// becomes of the start.
+TEST_F(CommandsTest, YesStartsTheConfiguredTool) {
+  const auto kMaximized = addin::WindowState::kMaximizedWithFocus;
+  const struct {
+    const char* name;
+    Command command;
+    const char* model;
+    const char* settings;
+    long taskId;
+    std::vector<std::string> started;  // empty: nothing started
+    addin::WindowState state;
+    std::string message;  // empty: none, and the command is done
+  } rows[] = {
+      {"command line as words", kProperty, "register", "[tarn]\nzevespath=/opt/z eves/zeves --gui \"two words\"\n", 4242,
+       {"/opt/z", "eves/zeves", "--gui", "two words"}, kMaximized, ""},
+      {"{file} names the document", kRefinement, "buffer", "[Tarn]\nZEvesPath=zeves {file}\n", 4242,
+       {"zeves", PathOf("out.zed")}, kMaximized, ""},
+      {"task id 0", kProperty, "register", "[Tarn]\r\nZEVESPATH=zeves\r\n", 0, {"zeves"}, kMaximized,
+       "Z/Eves cannot run. Check your\r\nconfigurations and try again."},
+      {"no command line", kProperty, "register", "", 4242, {}, kMaximized, "No Z/EVES command line is configured."},
+      {"Wizard address as one argument", kGenerator, "bank", "[Tarn]\nWizardUrl=http://w/?a=1&b=$(x); y\n", 4242,
+       {"xdg-open", "http://w/?a=1&b=$(x); y"}, addin::WindowState::kHidden, ""},
+      {"task id 0", kGenerator, "bank", "[Tarn]\nWizardUrl=http://w/\n", 0, {"xdg-open", "http://w/"},
+       addin::WindowState::kHidden, "Your browser cannot run. Check your\r\nconfigurations and try again."},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    WriteSettings(row.settings);
+    std::filesystem::remove(PathOf("out.zed"));
+    seams_ = ScriptedPlatform{};
+    seams_.taskId = row.taskId;
+    EXPECT_EQ(Run(row.command, row.model, nullptr, true), row.message.empty() ? addin::Outcome::kDone : addin::Outcome::kFailed);
+    EXPECT_EQ(seams_.messages, row.message.empty() ? std::vector<std::string>{} : std::vector{row.message});
+    if (row.started.empty()) {
+      EXPECT_THAT(seams_.started, IsEmpty());
+    } else {
+      EXPECT_THAT(seams_.started, ElementsAre(row.started));
+      EXPECT_THAT(seams_.states, ElementsAre(row.state));
+    }
+    EXPECT_TRUE(std::filesystem::exists(PathOf("out.zed")));
+  }
+}
+
+TEST_F(CommandsTest, ConfigurationOkWritesWhatWasTypedCancelWritesNothing) {
+  host::MemoryApplication app;
+  seams_.edit = {"zeves --batch", "http://wizard.example/"};
+  tarn_.RunConfiguration(app);
+  const std::string saved = "[Tarn]\r\nZEVESPATH=zeves --batch\r\nWIZARDURL=http://wizard.example/\r\n";
+  EXPECT_EQ(ReadBytes(SettingsFile()), saved);
+
+  seams_.edit = {"typed", "then cancelled"};
+  seams_.ok = false;
+  tarn_.RunConfiguration(app);
+  EXPECT_THAT(seams_.loaded.back(), ::testing::Pair("zeves --batch", "http://wizard.example/"));
+  EXPECT_EQ(ReadBytes(SettingsFile()), saved);
+}
+
+}  // namespace
+}  // namespace tarn::testing
