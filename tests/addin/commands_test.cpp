@@ -1,7 +1,7 @@
-// The three working commands through ITarn: what each refuses and with which
-// message, what it asks and shows when it succeeds, and the tools it starts.
-// The documents themselves are compared with their golden files through the
-// tarn program.
+// The three working commands through ITarn: the Z/EVES documents of small
+// models, what each command refuses and with which message, what it asks and
+// shows when it succeeds, and the tools it starts. The documents of the
+// examples are compared with their golden files through the tarn program.
 #include <gmock/gmock.h>
 
 #include <functional>
@@ -22,17 +22,18 @@ constexpr Command kGenerator = &addin::ITarn::RunGenerator;
 using Change = std::function<void(host::MemoryModel&)>;
 
 const std::string kZEvesQuestion = "The specification was generated successfully.\r\nDo you want to run Z/Eves?";
-const std::string kMissingTypeMessage = "Every attribute or argument must have a type.";
 const std::string kOperationsMessage = "The operations in Abstract and Concrete classes are different.";
 
 class CommandsTest : public AddinTest {
  protected:
-  // Runs the command on the example model (examples/NAME.yaml) after the
-  // change, the save dialog answering out.zed and the offer answered `yes`.
-  addin::Outcome Run(Command command, const std::string& model, const Change& change = nullptr, bool yes = false) {
-    seams_.paths = {PathOf("out.zed")};
+  // Runs the command on the model (examples/NAME.yaml, or a path from the
+  // source folder) after the change, the save dialog answering `file`
+  // (nothing: Cancel) in the test's folder and the offer answered `yes`.
+  addin::Outcome Run(Command command, const std::string& model, const Change& change = nullptr, bool yes = false,
+                     std::optional<std::string> file = "out.zed") {
+    seams_.paths = {file ? std::optional(PathOf(*file)) : std::nullopt};
     seams_.answers = {yes};
-    app_ = LoadModel("examples/" + model + ".yaml");
+    app_ = LoadModel(model.find('/') == std::string::npos ? "examples/" + model + ".yaml" : model);
     if (change) change(app_->model);
     return (tarn_.*command)(*app_);
   }
@@ -44,7 +45,25 @@ class CommandsTest : public AddinTest {
   std::unique_ptr<host::MemoryApplication> app_;
 };
 
+// Each model of tests/addin/data/ shows rules of the Z/EVES translation (its
+// comment says which): the check of its selected item, read by the parser,
+// visited and written, byte for byte.
+TEST_F(CommandsTest, ZEvesDocumentsOfSmallModels) {
+  const std::pair<Command, const char*> rows[] = {
+      {kProperty, "bare_class"},     {kProperty, "declarations"},   {kProperty, "operation_flags"},
+      {kRefinement, "refinement_obligations"}, {kRefinement, "empty_retrieve"}};
+  WriteBytes(PathOf("out.zed"), std::string(5000, 'x'));
+  for (const auto& [command, name] : rows) {
+    EXPECT_EQ(Run(command, "tests/addin/data/" + std::string(name) + ".yaml"), addin::Outcome::kDone) << name;
+    EXPECT_EQ(ReadBytes(PathOf("out.zed")), Golden("zeves/" + std::string(name) + ".zed")) << name;
+  }
+}
+
 TEST_F(CommandsTest, RefusalsShowOneMessageAndKeepThePreviousFile) {
+  const std::string oneClass = "You must select only 1 (one) class.",
+                    noType = "Every attribute or argument must have a type.",
+                    noProperties = "The Properties field cannot be empty.\r\n",
+                    definition = "Every definition operation must have only one Post Condition.\r\n";
   const struct {
     const char* name;
     Command command;
@@ -53,34 +72,25 @@ TEST_F(CommandsTest, RefusalsShowOneMessageAndKeepThePreviousFile) {
     std::size_t saveDialogs;  // the save dialog comes after the selection is checked
     std::string message;
   } rows[] = {
-      {"nothing selected", kProperty, "register", [](auto& m) { m.selection.clear(); }, 0,
-       "You must select only 1 (one) class."},
-      {"two selected", kProperty, "register", [](auto& m) { m.selection.push_back(m.selection[0]); }, 0,
-       "You must select only 1 (one) class."},
+      {"nothing selected", kProperty, "register", [](auto& m) { m.selection.clear(); }, 0, oneClass},
+      {"two selected", kProperty, "register", [](auto& m) { m.selection.push_back(m.selection[0]); }, 0, oneClass},
       {"an association selected", kProperty, "buffer", nullptr, 0, "The object you selected is not a class."},
-      {"empty attribute type", kProperty, "register", [](auto& m) { m.classes[0].attributes[1].type = ""; }, 1,
-       kMissingTypeMessage},
+      {"empty attribute type", kProperty, "register", [](auto& m) { m.classes[0].attributes[1].type = ""; }, 1, noType},
       {"empty parameter type", kProperty, "register",
-       [](auto& m) { m.classes[0].operations[0].parameters[0].type = ""; }, 1, kMissingTypeMessage},
+       [](auto& m) { m.classes[0].operations[0].parameters[0].type = ""; }, 1, noType},
       {"empty properties", kProperty, "register", [](auto& m) { SetTag(m.classes[0].tags, "Properties", ""); }, 1,
-       "The Properties field cannot be empty.\r\n"},
+       noProperties},
       {"blank properties", kProperty, "register",
-       [](auto& m) { SetTag(m.classes[0].tags, "Properties", "   \r\n  "); }, 1,
-       "The Properties field cannot be empty.\r\n"},
+       [](auto& m) { SetTag(m.classes[0].tags, "Properties", "   \r\n  "); }, 1, noProperties},
       {"property without header", kProperty, "register",
        [](auto& m) { SetTag(m.classes[0].tags, "Properties", "Reg \\implies max \\geq 0\r\n%Late"); }, 1,
        "Every property must start with '%'.\r\n"},
       {"definition with a precondition", kProperty, "register",
-       [](auto& m) { m.classes[0].operations[3].pre = "n? \\in names"; }, 1,
-       "Every definition operation must have only one Post Condition.\r\n"},
-      {"definition without a postcondition", kProperty, "register", [](auto& m) { m.classes[0].operations[3].post = ""; },
-       1, "Every definition operation must have only one Post Condition.\r\n"},
+       [](auto& m) { m.classes[0].operations[3].pre = "n? \\in names"; }, 1, definition},
+      {"definition without a postcondition", kProperty, "register",
+       [](auto& m) { m.classes[0].operations[3].post = ""; }, 1, definition},
       {"32768 attributes", kProperty, "register",
-       [](auto& m) {
-         const auto max = m.classes[0].attributes[1];
-         m.classes[0].attributes.resize(32768, max);
-       },
-       1,
+       [](auto& m) { m.classes[0].attributes.resize(32768, host::MemoryAttribute(m.classes[0].attributes[1])); }, 1,
        "Overflow: a list of the model holds more items than its 16-bit count allows (32767)."},
       {"nothing selected", kRefinement, "buffer", [](auto& m) { m.selection.clear(); }, 0,
        "You must select the refine association\r\nbetween the Abstract and the Concrete classes of the Refinement."},
@@ -90,7 +100,7 @@ TEST_F(CommandsTest, RefusalsShowOneMessageAndKeepThePreviousFile) {
       {"an extra concrete operation", kRefinement, "buffer",
        [](auto& m) { m.classes[1].operations.push_back(m.classes[1].operations[0]); }, 1, kOperationsMessage},
       {"empty concrete parameter type", kRefinement, "buffer",
-       [](auto& m) { m.classes[1].operations[0].parameters[0].type = ""; }, 1, kMissingTypeMessage},
+       [](auto& m) { m.classes[1].operations[0].parameters[0].type = ""; }, 1, noType},
       {"definition with two postconditions", kRefinement, "buffer",
        [](auto& m) {
          for (auto& c : m.classes) c.operations[0].tags.Set("isDefinition", "True");
@@ -136,9 +146,9 @@ TEST_F(CommandsTest, SuccessWritesTheDocumentAndOffersTheTool) {
     std::filesystem::remove(PathOf("out.zed"));
     EXPECT_EQ(Run(row.command, row.model, row.change), addin::Outcome::kDone);
     ASSERT_EQ(seams_.saveDialogs.size(), 1u);
-    EXPECT_EQ(seams_.saveDialogs[0].title, " Save Z/Object-Z Schema ");
-    EXPECT_EQ(seams_.saveDialogs[0].filter, "Z Specification (*.zed;*.tex)|*.zed;*.tex|All Files (*.*)|*.*");
-    EXPECT_EQ(seams_.saveDialogs[0].defaultExtension, "zed");
+    const auto& dialog = seams_.saveDialogs[0];
+    EXPECT_EQ(dialog.title + dialog.filter + dialog.defaultExtension,
+              " Save Z/Object-Z Schema Z Specification (*.zed;*.tex)|*.zed;*.tex|All Files (*.*)|*.*zed");
     EXPECT_THAT(seams_.questions, ElementsAre(row.question));
     EXPECT_EQ(seams_.warnings, row.warnings);
     EXPECT_THAT(seams_.messages, IsEmpty());
@@ -149,12 +159,9 @@ TEST_F(CommandsTest, SuccessWritesTheDocumentAndOffersTheTool) {
 }
 
 TEST_F(CommandsTest, CancelEndsSilentlyAndWritesNothing) {
-  const std::pair<Command, std::string> runs[] = {{kProperty, "register"}, {kRefinement, "buffer"}, {kGenerator, "bank"}};
-  for (const auto& [command, model] : runs) {
-    SCOPED_TRACE(model);
-    seams_.paths = {std::nullopt};
-    const auto app = LoadModel("examples/" + model + ".yaml");
-    EXPECT_EQ((tarn_.*command)(*app), addin::Outcome::kCancelled);
+  for (const auto& [command, model] : {std::pair(kProperty, "register"), std::pair(kRefinement, "buffer"),
+                                       std::pair(kGenerator, "bank")}) {
+    EXPECT_EQ(Run(command, model, nullptr, false, std::nullopt), addin::Outcome::kCancelled) << model;
     EXPECT_THAT(seams_.messages, IsEmpty());
     EXPECT_THAT(seams_.questions, IsEmpty());
     EXPECT_THAT(Entries(), IsEmpty());
@@ -162,18 +169,15 @@ TEST_F(CommandsTest, CancelEndsSilentlyAndWritesNothing) {
 }
 
 TEST_F(CommandsTest, WriteFailureShowsThePlatformDescription) {
-  const auto app = LoadModel("examples/register.yaml");
-  seams_.paths = {PathOf("missing/out.zed")};
-  EXPECT_EQ(tarn_.RunPropertyChecker(*app), addin::Outcome::kFailed);
-  ASSERT_EQ(seams_.messages.size(), 1u);
-  EXPECT_THAT(seams_.messages[0], ::testing::HasSubstr("No such file or directory"));
+  EXPECT_EQ(Run(kProperty, "register", nullptr, false, "missing/out.zed"), addin::Outcome::kFailed);
+  EXPECT_THAT(seams_.messages, ElementsAre(::testing::HasSubstr("No such file or directory")));
   EXPECT_THAT(seams_.questions, IsEmpty());
 }
 
 // Answering Yes starts the configured tool; the document stays whatever
 // becomes of the start.
 TEST_F(CommandsTest, YesStartsTheConfiguredTool) {
-  const auto kMaximized = addin::WindowState::kMaximizedWithFocus;
+  const auto kMaximized = addin::WindowState::kMaximizedWithFocus, kHidden = addin::WindowState::kHidden;
   const struct {
     const char* name;
     Command command;
@@ -184,17 +188,17 @@ TEST_F(CommandsTest, YesStartsTheConfiguredTool) {
     addin::WindowState state;
     std::string message;  // empty: none, and the command is done
   } rows[] = {
-      {"command line as words", kProperty, "register", "[tarn]\nzevespath=/opt/z eves/zeves --gui \"two words\"\n", 4242,
-       {"/opt/z", "eves/zeves", "--gui", "two words"}, kMaximized, ""},
+      {"command line as words", kProperty, "register", "[tarn]\nzevespath=/opt/z eves/zeves --gui \"two words\"\n",
+       4242, {"/opt/z", "eves/zeves", "--gui", "two words"}, kMaximized, ""},
       {"{file} names the document", kRefinement, "buffer", "[Tarn]\nZEvesPath=zeves {file}\n", 4242,
        {"zeves", PathOf("out.zed")}, kMaximized, ""},
       {"task id 0", kProperty, "register", "[Tarn]\r\nZEVESPATH=zeves\r\n", 0, {"zeves"}, kMaximized,
        "Z/Eves cannot run. Check your\r\nconfigurations and try again."},
       {"no command line", kProperty, "register", "", 4242, {}, kMaximized, "No Z/EVES command line is configured."},
       {"Wizard address as one argument", kGenerator, "bank", "[Tarn]\nWizardUrl=http://w/?a=1&b=$(x); y\n", 4242,
-       {"xdg-open", "http://w/?a=1&b=$(x); y"}, addin::WindowState::kHidden, ""},
-      {"task id 0", kGenerator, "bank", "[Tarn]\nWizardUrl=http://w/\n", 0, {"xdg-open", "http://w/"},
-       addin::WindowState::kHidden, "Your browser cannot run. Check your\r\nconfigurations and try again."},
+       {"xdg-open", "http://w/?a=1&b=$(x); y"}, kHidden, ""},
+      {"task id 0", kGenerator, "bank", "[Tarn]\nWizardUrl=http://w/\n", 0, {"xdg-open", "http://w/"}, kHidden,
+       "Your browser cannot run. Check your\r\nconfigurations and try again."},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -202,14 +206,12 @@ TEST_F(CommandsTest, YesStartsTheConfiguredTool) {
     std::filesystem::remove(PathOf("out.zed"));
     seams_ = ScriptedPlatform{};
     seams_.taskId = row.taskId;
-    EXPECT_EQ(Run(row.command, row.model, nullptr, true), row.message.empty() ? addin::Outcome::kDone : addin::Outcome::kFailed);
-    EXPECT_EQ(seams_.messages, row.message.empty() ? std::vector<std::string>{} : std::vector{row.message});
-    if (row.started.empty()) {
-      EXPECT_THAT(seams_.started, IsEmpty());
-    } else {
-      EXPECT_THAT(seams_.started, ElementsAre(row.started));
-      EXPECT_THAT(seams_.states, ElementsAre(row.state));
-    }
+    const bool done = row.message.empty(), starts = !row.started.empty();
+    EXPECT_EQ(Run(row.command, row.model, nullptr, true), done ? addin::Outcome::kDone : addin::Outcome::kFailed);
+    EXPECT_EQ(seams_.messages, done ? std::vector<std::string>{} : std::vector{row.message});
+    using Starts = std::vector<std::vector<std::string>>;
+    EXPECT_EQ(seams_.started, starts ? Starts{row.started} : Starts{});
+    EXPECT_EQ(seams_.states, starts ? std::vector{row.state} : std::vector<addin::WindowState>{});
     EXPECT_TRUE(std::filesystem::exists(PathOf("out.zed")));
   }
 }

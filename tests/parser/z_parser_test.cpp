@@ -1,7 +1,7 @@
 // The parser's rules that a document does not show on its own: how the
 // Properties text splits into theorems, which texts it refuses, and the
 // 16-bit count of a class's attributes. The rest of what the parser reads
-// is checked through the documents of tests/zeves.
+// is checked through the Z/EVES documents of tests/addin/data/.
 #include <gtest/gtest.h>
 
 #include "host/memory_host.hpp"

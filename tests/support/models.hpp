@@ -12,7 +12,7 @@ namespace tarn::testing {
 
 // The model file at `name` under the project's source folder.
 inline std::unique_ptr<host::MemoryApplication> LoadModel(const std::string& name) {
-  return modelfile::LoadNativeModel(SourcePath(name));
+  return modelfile::LoadNativeModel((fs::path(TARN_SOURCE_DIR) / name).string());
 }
 
 }  // namespace tarn::testing

@@ -29,9 +29,6 @@ inline void WriteBytes(const fs::path& path, const std::string& bytes) {
 
 inline std::string Golden(const std::string& name) { return ReadBytes(fs::path(TARN_GOLDEN_DIR) / name); }
 
-// A path under the project's source folder (examples/, tests/*/data/).
-inline std::string SourcePath(const std::string& name) { return (fs::path(TARN_SOURCE_DIR) / name).string(); }
-
 // A test with an empty folder of its own, removed afterwards even when the
 // test took its permissions away.
 class ScratchTest : public ::testing::Test {

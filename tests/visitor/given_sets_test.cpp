@@ -1,7 +1,7 @@
 // The given sets of a check: the Z names left in the declared types once the
 // Z type operators, brackets and commas are removed, each once, in
 // first-seen order. The proof obligations are checked through the documents
-// of tests/zeves.
+// of the models in tests/addin/data/.
 #include <gtest/gtest.h>
 
 #include "visitor/z_visitor.hpp"
