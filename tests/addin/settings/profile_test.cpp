@@ -153,30 +153,13 @@ TEST(SettingsLocation, BareNamesLiveWithTheSettingsFile) {
   for (const auto& [name, path] : rows) EXPECT_EQ(location.Resolve(name), fs::path(path)) << name;
 }
 
-// Sets or clears the environment variables for one test and puts them back.
-class Environment : public ::testing::Test {
- protected:
-  void SetUp() override {
-    for (const char* name : kNames) {
-      const char* value = std::getenv(name);
-      saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-      ::unsetenv(name);
-    }
-  }
-  void TearDown() override {
-    for (const auto& [name, value] : saved_) {
-      if (value) ::setenv(name, value->c_str(), 1);
-      else ::unsetenv(name);
-    }
-  }
-  static constexpr const char* kNames[] = {"HOME", "XDG_CONFIG_HOME", "TARN_SETTINGS"};
-  std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
-};
-
-TEST_F(Environment, DefaultSettingsFileFollowsTheEnvironment) {
+TEST(DefaultSettingsFile, FollowsTheEnvironment) {
+  const char* const names[] = {"HOME", "XDG_CONFIG_HOME", "TARN_SETTINGS"};
+  std::vector<std::optional<std::string>> saved;
+  for (const char* name : names) saved.push_back(std::getenv(name) ? std::optional(std::getenv(name)) : std::nullopt);
   const struct {
     const char* values[3];  // HOME, XDG_CONFIG_HOME, TARN_SETTINGS; nullptr: unset
-    const char* file;
+    const char* file;       // nullptr: .config/tarn/Tarn.ini in the account's home folder
   } rows[] = {
       {{"/home/u", nullptr, nullptr}, "/home/u/.config/tarn/Tarn.ini"},
       {{"/home/u", "relative/config", nullptr}, "/home/u/.config/tarn/Tarn.ini"},  // not absolute: ignored
@@ -184,20 +167,20 @@ TEST_F(Environment, DefaultSettingsFileFollowsTheEnvironment) {
       {{"/home/u", "/cfg", nullptr}, "/cfg/tarn/Tarn.ini"},
       {{"/home/u", "/cfg", ""}, "/cfg/tarn/Tarn.ini"},  // empty: ignored
       {{"/home/u", "/cfg", "my.ini"}, "my.ini"},
+      {{nullptr, nullptr, nullptr}, nullptr},
   };
   for (const auto& row : rows) {
-    for (int i = 0; i < 3; ++i) {
-      if (row.values[i]) ::setenv(kNames[i], row.values[i], 1);
-      else ::unsetenv(kNames[i]);
+    for (int i = 0; i < 3; ++i) row.values[i] ? ::setenv(names[i], row.values[i], 1) : ::unsetenv(names[i]);
+    const fs::path file = DefaultSettingsFile();
+    if (row.file) {
+      EXPECT_EQ(file, fs::path(row.file));
+    } else {
+      EXPECT_TRUE(file.is_absolute()) << file;
+      EXPECT_EQ(file.parent_path().parent_path().filename(), ".config");
+      EXPECT_EQ(file.filename(), "Tarn.ini");
     }
-    EXPECT_EQ(DefaultSettingsFile(), fs::path(row.file)) << row.file;
   }
-  // Without HOME, the account's home folder.
-  for (const char* name : kNames) ::unsetenv(name);
-  const fs::path file = DefaultSettingsFile();
-  EXPECT_TRUE(file.is_absolute()) << file;
-  EXPECT_EQ(file.parent_path().parent_path().filename(), ".config");
-  EXPECT_EQ(file.filename(), "Tarn.ini");
+  for (int i = 0; i < 3; ++i) saved[i] ? ::setenv(names[i], saved[i]->c_str(), 1) : ::unsetenv(names[i]);
 }
 
 }  // namespace

@@ -30,7 +30,8 @@ class Settings : public testing::ScratchTest {
 TEST_F(Settings, CreatesFileAndFoldersWithUpperCaseKeysThatReadBack) {
   WriteINI(Location(), "Tarn", "ZEvesPath", "/opt/zeves/bin/zeves -batch", "Tarn.ini");
   WriteINI(Location(), "Tarn", "WizardUrl", "http://localhost/wizard", "TARN.INI");
-  EXPECT_EQ(ReadBytes(File()), "[Tarn]\r\nZEVESPATH=/opt/zeves/bin/zeves -batch\r\nWIZARDURL=http://localhost/wizard\r\n");
+  EXPECT_EQ(ReadBytes(File()),
+            "[Tarn]\r\nZEVESPATH=/opt/zeves/bin/zeves -batch\r\nWIZARDURL=http://localhost/wizard\r\n");
   EXPECT_EQ(Read("ZEvesPath"), "/opt/zeves/bin/zeves -batch");
   EXPECT_EQ(ReadINI(Location(), "tarn", "WIZARDURL", "tarn.ini"), "http://localhost/wizard");
 }
