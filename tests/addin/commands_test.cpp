@@ -22,6 +22,8 @@ constexpr Command kGenerator = &addin::ITarn::RunGenerator;
 using Change = std::function<void(host::MemoryModel&)>;
 
 const std::string kZEvesQuestion = "The specification was generated successfully.\r\nDo you want to run Z/Eves?";
+const std::string kTypeCheckerQuestion =
+    "The specification was generated successfully.\r\nDo you want to run the Type Checker?";
 const std::string kOperationsMessage = "The operations in Abstract and Concrete classes are different.";
 
 class CommandsTest : public AddinTest {
@@ -50,7 +52,7 @@ class CommandsTest : public AddinTest {
 // visited and written, byte for byte.
 TEST_F(CommandsTest, ZEvesDocumentsOfSmallModels) {
   const std::pair<Command, const char*> rows[] = {
-      {kProperty, "bare_class"},     {kProperty, "declarations"},   {kProperty, "operation_flags"},
+      {kProperty, "bare_class"}, {kProperty, "declarations"}, {kProperty, "operation_flags"},
       {kRefinement, "refinement_obligations"}, {kRefinement, "empty_retrieve"}};
   WriteBytes(PathOf("out.zed"), std::string(5000, 'x'));
   for (const auto& [command, name] : rows) {
@@ -123,41 +125,6 @@ TEST_F(CommandsTest, RefusalsShowOneMessageAndKeepThePreviousFile) {
   }
 }
 
-TEST_F(CommandsTest, SuccessWritesTheDocumentAndOffersTheTool) {
-  const struct {
-    const char* name;
-    Command command;
-    const char* model;
-    Change change;
-    std::string question;
-    std::vector<std::string> warnings;
-  } rows[] = {
-      {"property check", kProperty, "register", nullptr, kZEvesQuestion, {}},
-      {"refinement check", kRefinement, "buffer", nullptr, kZEvesQuestion, {}},
-      {"blank Retrieve", kRefinement, "buffer", [](auto& m) { SetTag(m.associations[0].tags, "Retrieve", " \r\n "); },
-       kZEvesQuestion,
-       {"The refine association has no Retrieve text: the Retrieve schema only includes BufA and BufC."}},
-      {"Object-Z document", kGenerator, "bank", nullptr,
-       "The specification was generated successfully.\r\nDo you want to run the Type Checker?", {}},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    seams_ = ScriptedPlatform{};
-    std::filesystem::remove(PathOf("out.zed"));
-    EXPECT_EQ(Run(row.command, row.model, row.change), addin::Outcome::kDone);
-    ASSERT_EQ(seams_.saveDialogs.size(), 1u);
-    const auto& dialog = seams_.saveDialogs[0];
-    EXPECT_EQ(dialog.title + dialog.filter + dialog.defaultExtension,
-              " Save Z/Object-Z Schema Z Specification (*.zed;*.tex)|*.zed;*.tex|All Files (*.*)|*.*zed");
-    EXPECT_THAT(seams_.questions, ElementsAre(row.question));
-    EXPECT_EQ(seams_.warnings, row.warnings);
-    EXPECT_THAT(seams_.messages, IsEmpty());
-    EXPECT_THAT(seams_.started, IsEmpty());
-    EXPECT_THAT(ReadBytes(PathOf("out.zed")), StartsWith("\\document"));
-    EXPECT_THAT(Entries(), ElementsAre("out.zed"));
-  }
-}
-
 TEST_F(CommandsTest, CancelEndsSilentlyAndWritesNothing) {
   for (const auto& [command, model] : {std::pair(kProperty, "register"), std::pair(kRefinement, "buffer"),
                                        std::pair(kGenerator, "bank")}) {
@@ -174,45 +141,65 @@ TEST_F(CommandsTest, WriteFailureShowsThePlatformDescription) {
   EXPECT_THAT(seams_.questions, IsEmpty());
 }
 
-// Answering Yes starts the configured tool; the document stays whatever
+// A run that succeeds writes the document and offers the tool; answered Yes,
+// the offer starts the configured tool, and the document stays whatever
 // becomes of the start.
-TEST_F(CommandsTest, YesStartsTheConfiguredTool) {
-  const auto kMaximized = addin::WindowState::kMaximizedWithFocus, kHidden = addin::WindowState::kHidden;
+TEST_F(CommandsTest, SuccessOffersTheToolAndYesStartsIt) {
+  const auto kHidden = addin::WindowState::kHidden;
   const struct {
     const char* name;
-    Command command;
-    const char* model;
-    const char* settings;
-    long taskId;
-    std::vector<std::string> started;  // empty: nothing started
-    addin::WindowState state;
-    std::string message;  // empty: none, and the command is done
+    Command command = kProperty;
+    const char* model = "register";
+    Change change = nullptr;
+    bool yes = false;
+    const char* settings = "";
+    long taskId = 4242;
+    std::vector<std::string> started = {};  // empty: nothing started
+    addin::WindowState state = addin::WindowState::kMaximizedWithFocus;
+    std::string message = "";  // empty: none, and the command is done
+    std::vector<std::string> warnings = {};
   } rows[] = {
-      {"command line as words", kProperty, "register", "[tarn]\nzevespath=/opt/z eves/zeves --gui \"two words\"\n",
-       4242, {"/opt/z", "eves/zeves", "--gui", "two words"}, kMaximized, ""},
-      {"{file} names the document", kRefinement, "buffer", "[Tarn]\nZEvesPath=zeves {file}\n", 4242,
-       {"zeves", PathOf("out.zed")}, kMaximized, ""},
-      {"task id 0", kProperty, "register", "[Tarn]\r\nZEVESPATH=zeves\r\n", 0, {"zeves"}, kMaximized,
-       "Z/Eves cannot run. Check your\r\nconfigurations and try again."},
-      {"no command line", kProperty, "register", "", 4242, {}, kMaximized, "No Z/EVES command line is configured."},
-      {"Wizard address as one argument", kGenerator, "bank", "[Tarn]\nWizardUrl=http://w/?a=1&b=$(x); y\n", 4242,
-       {"xdg-open", "http://w/?a=1&b=$(x); y"}, kHidden, ""},
-      {"task id 0", kGenerator, "bank", "[Tarn]\nWizardUrl=http://w/\n", 0, {"xdg-open", "http://w/"}, kHidden,
-       "Your browser cannot run. Check your\r\nconfigurations and try again."},
+      {.name = "property check"},
+      {.name = "refinement check", .command = kRefinement, .model = "buffer"},
+      {.name = "blank Retrieve", .command = kRefinement, .model = "buffer",
+       .change = [](auto& m) { SetTag(m.associations[0].tags, "Retrieve", " \r\n "); },
+       .warnings = {"The refine association has no Retrieve text: the Retrieve schema only includes BufA and BufC."}},
+      {.name = "Object-Z document", .command = kGenerator, .model = "bank"},
+      {.name = "command line as words", .yes = true,
+       .settings = "[tarn]\nzevespath=/opt/z eves/zeves --gui \"two words\"\n",
+       .started = {"/opt/z", "eves/zeves", "--gui", "two words"}},
+      {.name = "{file} names the document", .command = kRefinement, .model = "buffer", .yes = true,
+       .settings = "[Tarn]\nZEvesPath=zeves {file}\n", .started = {"zeves", PathOf("out.zed")}},
+      {.name = "task id 0", .yes = true, .settings = "[Tarn]\r\nZEVESPATH=zeves\r\n", .taskId = 0,
+       .started = {"zeves"}, .message = "Z/Eves cannot run. Check your\r\nconfigurations and try again."},
+      {.name = "no command line", .yes = true, .message = "No Z/EVES command line is configured."},
+      {.name = "Wizard address as one argument", .command = kGenerator, .model = "bank", .yes = true,
+       .settings = "[Tarn]\nWizardUrl=http://w/?a=1&b=$(x); y\n", .started = {"xdg-open", "http://w/?a=1&b=$(x); y"},
+       .state = kHidden},
+      {.name = "task id 0", .command = kGenerator, .model = "bank", .yes = true,
+       .settings = "[Tarn]\nWizardUrl=http://w/\n", .taskId = 0, .started = {"xdg-open", "http://w/"},
+       .state = kHidden, .message = "Your browser cannot run. Check your\r\nconfigurations and try again."},
   };
+  using Starts = std::vector<std::vector<std::string>>;
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    WriteSettings(row.settings);
-    std::filesystem::remove(PathOf("out.zed"));
     seams_ = ScriptedPlatform{};
     seams_.taskId = row.taskId;
+    WriteSettings(row.settings);
+    std::filesystem::remove(PathOf("out.zed"));
     const bool done = row.message.empty(), starts = !row.started.empty();
-    EXPECT_EQ(Run(row.command, row.model, nullptr, true), done ? addin::Outcome::kDone : addin::Outcome::kFailed);
+    EXPECT_EQ(Run(row.command, row.model, row.change, row.yes), done ? addin::Outcome::kDone : addin::Outcome::kFailed);
     EXPECT_EQ(seams_.messages, done ? std::vector<std::string>{} : std::vector{row.message});
-    using Starts = std::vector<std::vector<std::string>>;
+    EXPECT_EQ(seams_.warnings, row.warnings);
+    ASSERT_EQ(seams_.saveDialogs.size(), 1u);
+    const auto& dialog = seams_.saveDialogs[0];
+    EXPECT_EQ(dialog.title + dialog.filter + dialog.defaultExtension,
+              " Save Z/Object-Z Schema Z Specification (*.zed;*.tex)|*.zed;*.tex|All Files (*.*)|*.*zed");
+    EXPECT_THAT(seams_.questions, ElementsAre(row.command == kGenerator ? kTypeCheckerQuestion : kZEvesQuestion));
     EXPECT_EQ(seams_.started, starts ? Starts{row.started} : Starts{});
     EXPECT_EQ(seams_.states, starts ? std::vector{row.state} : std::vector<addin::WindowState>{});
-    EXPECT_TRUE(std::filesystem::exists(PathOf("out.zed")));
+    EXPECT_THAT(ReadBytes(PathOf("out.zed")), StartsWith("\\document"));
+    EXPECT_THAT(Entries(), ElementsAre("config", "out.zed"));
   }
 }
 

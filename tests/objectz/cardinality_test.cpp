@@ -8,9 +8,7 @@ namespace {
 
 TEST(CardinalityLineTest, EveryRowInBothColumns) {
   const struct {
-    const char* multiplicity;
-    const char* roleB;
-    const char* roleA;
+    const char *multiplicity, *roleB, *roleA;
   } rows[] = {
       {"0..n", R"(0 <= \#r <= n   \\)", R"(0 <= \#r <= n   \\)"},
       {"0..1", R"(0 <= \#r <= 1  \\)", R"(0 <= \#r <= 1   \\)"},

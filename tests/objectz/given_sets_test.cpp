@@ -10,8 +10,7 @@ namespace {
 
 TEST(CreateGivenSetsTest, RemovesOperatorsBracketsAndCommasKeepingBlanks) {
   const struct {
-    const char* type;
-    const char* reduced;
+    const char *type, *reduced;
   } rows[] = {
       {"\\power PERSON", " PERSON"},
       {"NAME \\pfun DATE", "NAME  DATE"},

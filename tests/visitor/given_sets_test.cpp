@@ -18,8 +18,7 @@ std::vector<std::string> GivenSetsOf(const std::vector<std::string>& types) {
 
 TEST(GivenSets, OperatorsVanishZNamesStayInFirstSeenOrder) {
   const struct {
-    std::vector<std::string> types;
-    std::vector<std::string> names;
+    std::vector<std::string> types, names;
   } rows[] = {
       {{"\\power NAME", "\\nat", "NAME \\fun \\seq CHAR"}, {"NAME", "CHAR"}},
       {{"X \\cross Y", "\\finset (A \\pfun B)", "Y"}, {"X", "Y", "A", "B"}},

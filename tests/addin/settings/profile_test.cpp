@@ -38,11 +38,9 @@ TEST_F(Profile, ReadFindsTheFirstSectionAndKeyOfTheNameOrGivesTheDefault) {
   const char* const lines = "[Other]\nzevespath=elsewhere\n[Tarn]\nwizardurl=http://w\nzevespath\n";
   const struct {
     const char* file;  // nullptr: no file
-    const char* section;
-    const char* key;
+    const char *section, *key;
     std::size_t size;
-    const char* defaultValue;
-    const char* value;
+    const char *defaultValue, *value;
   } rows[] = {
       {nullptr, "Tarn", "zevespath", 64, "none", "none"},
       {nullptr, "Tarn", "zevespath", 64, "", ""},
@@ -82,11 +80,7 @@ TEST_F(Profile, WriteChangesOneLineAndKeepsEveryOtherByte) {
   const char* const added = "[Tarn]\nA=1\n; about B\nB=2\nNEW=v\n\n; the next section\n[Next]\nC=3\n";
   const char* const refused = "[Tarn]\r\nK=1\r\n";
   const struct {
-    const char* name;
-    const char* before;
-    const char* section;
-    const char* key;
-    const char* value;
+    const char *name, *before, *section, *key, *value;
     bool written;
     const char* after;
   } rows[] = {
