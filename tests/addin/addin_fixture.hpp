@@ -8,6 +8,8 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "addin/i_tarn.hpp"

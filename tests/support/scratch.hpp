@@ -1,5 +1,5 @@
-// What the test programs share: files read and written as bytes, a fresh
-// folder for each test, the golden documents and the model files of tests.
+// What the test programs share: files read and written as bytes, the golden
+// documents, and a fresh folder for each test.
 #pragma once
 
 #include <gtest/gtest.h>
