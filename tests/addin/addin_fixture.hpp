@@ -1,52 +1,72 @@
-// A command object wired to scripted seams, a settings file and an output
-// folder of its own.
+// A command object wired to scripted seams, a settings file and a folder of
+// its own; the seams answer from a script and record every prompt, message
+// and program start.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
+#include <deque>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "addin/i_tarn.hpp"
-#include "support/scripted_platform.hpp"
-#include "support/worked_examples.hpp"
+#include "support/models.hpp"
 
 namespace tarn::testing {
 
-class AddinTest : public ::testing::Test {
+struct ScriptedPlatform : addin::SaveFileDialog, addin::MessageBoxes, addin::ProgramStarter, addin::DialogWindows {
+  std::deque<std::optional<std::string>> paths;  // the save dialog's answers; nothing = Cancel
+  std::vector<addin::SaveDialogSetup> saveDialogs;
+  std::deque<bool> answers;  // Yes = true
+  std::vector<std::string> messages, questions, warnings;
+  long taskId = 4242;
+  std::vector<std::vector<std::string>> started;
+  std::vector<addin::WindowState> states;
+  std::optional<std::pair<std::string, std::string>> edit;  // what is typed in the configuration dialog
+  bool ok = true;                                           // how it is closed: OK or Cancel
+  std::vector<std::pair<std::string, std::string>> loaded;  // what the configuration dialog showed
+
+  std::optional<std::string> ShowSave(const addin::SaveDialogSetup& setup) override {
+    saveDialogs.push_back(setup);
+    auto answer = paths.front();
+    paths.pop_front();
+    return answer;
+  }
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowWarning(const std::string& text) override { warnings.push_back(text); }
+  bool AskYesNo(const std::string& question) override {
+    questions.push_back(question);
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  long Start(const std::vector<std::string>& argv, addin::WindowState state) override {
+    started.push_back(argv);
+    states.push_back(state);
+    return taskId;
+  }
+  bool ShowConfiguration(addin::FormDialog& form) override {
+    loaded.emplace_back(form.Text1, form.Text2);
+    if (edit) std::tie(form.Text1, form.Text2) = *edit;
+    return ok;
+  }
+  void ShowAbout(const addin::FormAbout&) override {}
+};
+
+class AddinTest : public ScratchTest {
  protected:
-  AddinTest()
-      : dir_(std::filesystem::temp_directory_path() /
-             ("tarn-addin-" + std::to_string(::getpid()) + "-" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name())),
-        tarn_(addin::Platform{saveDialog_, messages_, starter_, windows_,
-                              addin::SettingsLocation(dir_ / "config" / "Tarn.ini")}) {
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  ~AddinTest() override { std::filesystem::remove_all(dir_); }
+  AddinTest() : tarn_(addin::Platform{seams_, seams_, seams_, seams_, addin::SettingsLocation(SettingsFile())}) {}
 
-  std::string OutputPath(const std::string& name = "out.zed") const { return (dir_ / name).string(); }
-  bool OutputExists(const std::string& name = "out.zed") const { return std::filesystem::exists(dir_ / name); }
+  std::filesystem::path SettingsFile() const { return dir_ / "config" / "Tarn.ini"; }
   void WriteSettings(const std::string& text) {
-    std::filesystem::create_directories(dir_ / "config");
-    std::ofstream(dir_ / "config" / "Tarn.ini", std::ios::binary) << text;
-  }
-  // The file names left in the output folder (never a temporary file).
-  std::vector<std::string> OutputFolder() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir_))
-      if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
-    return names;
+    std::filesystem::create_directories(SettingsFile().parent_path());
+    WriteBytes(SettingsFile(), text);
   }
 
-  std::filesystem::path dir_;
-  host::MemoryApplication app_;
-  ScriptedSaveDialog saveDialog_;
-  ScriptedMessages messages_;
-  ScriptedStarter starter_;
-  ScriptedWindows windows_;
+  ScriptedPlatform seams_;
   addin::ITarn tarn_;
 };
 

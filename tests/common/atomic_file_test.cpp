@@ -1,86 +1,52 @@
+// Replacing an output file: byte for byte, and a failure leaves what was
+// there as it was, with no temporary file beside it.
 #include "common/atomic_file.hpp"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "common/error.hpp"
+#include "support/scratch.hpp"
 
-namespace tarn {
+namespace tarn::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-class ReplaceFileTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("tarn-atomic-" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(dir_);
-  }
-  std::size_t EntriesInDir() const {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
-  }
-  fs::path dir_;
-};
+using ReplaceFileTest = ScratchTest;
 
 TEST_F(ReplaceFileTest, CreatesAndReplacesByteForByte) {
-  const auto path = (dir_ / "out.zed").string();
-  ReplaceFile(path, std::string("a\r\nb\0c", 6));
-  EXPECT_EQ(Slurp(path), std::string("a\r\nb\0c", 6));
-  ReplaceFile(path, "second");
-  EXPECT_EQ(Slurp(path), "second");
-  EXPECT_EQ(EntriesInDir(), 1u);
+  const std::string bytes("a\r\nb\0c", 6);
+  ReplaceFile(PathOf("out.zed"), bytes);
+  EXPECT_EQ(ReadBytes(PathOf("out.zed")), bytes);
+  ReplaceFile(PathOf("out.zed"), "second");
+  EXPECT_EQ(ReadBytes(PathOf("out.zed")), "second");
+  EXPECT_EQ(Entries(), std::vector<std::string>{"out.zed"});
 }
 
-TEST_F(ReplaceFileTest, MissingFolderIsAPlatformErrorAndWritesNothing) {
-  const auto path = (dir_ / "no-such" / "out.zed").string();
+TEST_F(ReplaceFileTest, FailuresRaiseThePlatformErrorAndKeepWhatWasThere) {
+  const auto missing = PathOf("no-such/out.zed");
   try {
-    ReplaceFile(path, "x");
+    ReplaceFile(missing, "x");
     FAIL() << "expected an error";
   } catch (const Error& error) {
     EXPECT_EQ(error.Number(), kFileNotFound);
-    EXPECT_NE(error.Description().find(path), std::string::npos);
+    EXPECT_NE(error.Description().find(missing), std::string::npos);
   }
-  EXPECT_EQ(EntriesInDir(), 0u);
-}
+  EXPECT_TRUE(Entries().empty());
+  EXPECT_THROW(ReplaceFile(dir_.string(), "x"), Error);  // a folder at the path
 
-TEST_F(ReplaceFileTest, DirectoryAtThePathIsRefused) {
-  EXPECT_THROW(ReplaceFile(dir_.string(), "x"), Error);
-}
-
-TEST_F(ReplaceFileTest, ReadOnlyExistingFileIsLeftAsItWas) {
-  const auto path = dir_ / "out.zed";
-  std::ofstream(path) << "old";
+  const auto path = PathOf("out.zed");
+  WriteBytes(path, "old");
   fs::permissions(path, fs::perms::owner_read, fs::perm_options::replace);
-  EXPECT_THROW(ReplaceFile(path.string(), "new"), Error);
-  EXPECT_EQ(Slurp(path), "old");
-  EXPECT_EQ(EntriesInDir(), 1u);
-}
-
-TEST_F(ReplaceFileTest, UnwritableFolderKeepsThePreviousFile) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root may write any folder";
-  const auto path = dir_ / "out.zed";
-  std::ofstream(path) << "old";
-  fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::replace);
-  EXPECT_THROW(ReplaceFile(path.string(), "new"), Error);
-  fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-  EXPECT_EQ(Slurp(path), "old");
+  EXPECT_THROW(ReplaceFile(path, "new"), Error);
+  fs::permissions(path, fs::perms::owner_all, fs::perm_options::replace);
+  if (::geteuid() != 0) {  // root may write any folder
+    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::replace);
+    EXPECT_THROW(ReplaceFile(path, "new"), Error);
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
+  }
+  EXPECT_EQ(ReadBytes(path), "old");
+  EXPECT_EQ(Entries(), std::vector<std::string>{"out.zed"});
 }
 
 }  // namespace
-}  // namespace tarn
+}  // namespace tarn::testing

@@ -2,37 +2,17 @@
 // and a mapped file that shrinks under the reader is an error, not a crash.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
 
 #include "common/error.hpp"
 #include "common/mapped_file.hpp"
 #include "common/read_file.hpp"
+#include "support/scratch.hpp"
 
-namespace tarn {
+namespace tarn::testing {
 namespace {
 
-namespace fs = std::filesystem;
 using ::testing::HasSubstr;
-
-class InputFilesTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("tarn-input-" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Write(const std::string& name, const std::string& bytes) {
-    const std::string path = (dir_ / name).string();
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-  }
-
-  fs::path dir_;
-};
+using InputFilesTest = ScratchTest;
 
 // Three pages and a bit, every byte different from its neighbours.
 std::string Pages() {
@@ -42,8 +22,9 @@ std::string Pages() {
 }
 
 TEST_F(InputFilesTest, EveryWayOfReadingGivesTheSameBytes) {
+  const std::string path = PathOf("model");
   for (const std::string& bytes : {std::string(), std::string("x"), Pages()}) {
-    const std::string path = Write("model", bytes);
+    WriteBytes(path, bytes);
     EXPECT_EQ(ReadWholeFile(path), bytes);
     EXPECT_EQ(MappedFile(path).Bytes(), bytes);
     const InputFile file(path);
@@ -58,7 +39,7 @@ TEST_F(InputFilesTest, EveryWayOfReadingGivesTheSameBytes) {
 }
 
 TEST_F(InputFilesTest, FoldersAndMissingFilesArePlatformErrors) {
-  for (const std::string& path : {dir_.string(), (dir_ / "missing").string()}) {
+  for (const std::string& path : {dir_.string(), PathOf("missing")}) {
     for (int way = 0; way < 2; ++way) {
       try {
         if (way == 0) MappedFile mapped(path);
@@ -72,7 +53,8 @@ TEST_F(InputFilesTest, FoldersAndMissingFilesArePlatformErrors) {
 }
 
 TEST_F(InputFilesTest, AMappedFileThatShrinksReadsAsZerosAndIsAnError) {
-  const std::string path = Write("model", Pages());
+  const std::string path = PathOf("model");
+  WriteBytes(path, Pages());
   const MappedFile mapped(path);
   EXPECT_FALSE(mapped.Changed());
   ASSERT_EQ(::truncate(path.c_str(), 4096), 0);
@@ -90,4 +72,4 @@ TEST_F(InputFilesTest, AMappedFileThatShrinksReadsAsZerosAndIsAnError) {
 }
 
 }  // namespace
-}  // namespace tarn
+}  // namespace tarn::testing

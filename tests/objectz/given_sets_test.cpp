@@ -9,57 +9,49 @@ namespace tarn::objectz {
 namespace {
 
 TEST(CreateGivenSetsTest, RemovesOperatorsBracketsAndCommasKeepingBlanks) {
-  EXPECT_EQ(Generator::CreateGivenSets("\\power PERSON"), " PERSON");
-  EXPECT_EQ(Generator::CreateGivenSets("NAME \\pfun DATE"), "NAME  DATE");
-  EXPECT_EQ(Generator::CreateGivenSets("\\power_1 X"), " X");
-  EXPECT_EQ(Generator::CreateGivenSets("\\finset_1 (A \\cross B)"), " A  B");
-  EXPECT_EQ(Generator::CreateGivenSets("\\seq_1 S \\iseq T \\nat_1 \\num_1 \\bag U"), " S  T    U");
-  EXPECT_EQ(Generator::CreateGivenSets("A \\ffun B \\fun C \\finj D \\pinj E \\inj F"), "A  B  C  D  E  F");
-  EXPECT_EQ(Generator::CreateGivenSets("A \\psurj B \\surj C \\bij D"), "A  B  C  D");
-  EXPECT_EQ(Generator::CreateGivenSets("[A,B]"), "AB");
-  EXPECT_EQ(Generator::CreateGivenSets("\\nat"), "");
-  EXPECT_EQ(Generator::CreateGivenSets("\\Power P \\natural"), "\\Power P ural");
+  const struct {
+    const char *type, *reduced;
+  } rows[] = {
+      {"\\power PERSON", " PERSON"},
+      {"NAME \\pfun DATE", "NAME  DATE"},
+      {"\\power_1 X", " X"},
+      {"\\finset_1 (A \\cross B)", " A  B"},
+      {"\\seq_1 S \\iseq T \\nat_1 \\num_1 \\bag U", " S  T    U"},
+      {"A \\ffun B \\fun C \\finj D \\pinj E \\inj F", "A  B  C  D  E  F"},
+      {"A \\psurj B \\surj C \\bij D", "A  B  C  D"},
+      {"[A,B]", "AB"},
+      {"\\nat", ""},
+      {"\\Power P \\natural", "\\Power P ural"},
+      // Each operator is removed in one pass: what comes together around a
+      // removal ("\p" + "fun", "\po" + "wer") is not searched again.
+      {"\\p\\funfun", "\\pfun"},
+      {"\\po\\powerwer", "\\power"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(Generator::CreateGivenSets(row.type), row.reduced) << row.type;
 }
 
-TEST(CreateGivenSetsTest, EachOperatorIsRemovedInOnePass) {
-  // Removing "\fun" joins "\p" and "fun" into "\pfun", which was removed
-  // before: it stays.
-  EXPECT_EQ(Generator::CreateGivenSets("\\p\\funfun"), "\\pfun");
-  // "\power" inside "\po\powerwer" leaves "\power", which is not searched again.
-  EXPECT_EQ(Generator::CreateGivenSets("\\po\\powerwer"), "\\power");
-}
-
-TEST(GivenSetTableTest, EmptyTableGivesNoParagraph) {
-  Generator generator;
-  generator.UpdateGivenSets("");
-  generator.UpdateGivenSets("   ");
-  EXPECT_EQ(generator.ProcessGivenSets(), "");
-}
-
-TEST(GivenSetTableTest, NamesAreSplitAtBlanksAndRecordedOnceInFirstSeenOrder) {
-  Generator generator;
-  for (const char* type : {"PERSON", "\\power PERSON", "NAME \\pfun DATE", "\\nat", "int", "INT", "DATE",
-                           "A\nB C\rD"})
-    generator.UpdateGivenSets(Generator::CreateGivenSets(type));
-  EXPECT_EQ(generator.ProcessGivenSets(), "\\begin{zed}\r[PERSON, NAME, DATE, int, INT, AB]\r\\end{zed}\r");
-}
-
-TEST(GivenSetTableTest, OnlyZNamesAreRecorded) {
-  Generator generator;
-  for (const char* type : {"NAME \\rel NUMBER", "1 \\upto 10", "\\mathbb{Z}", "max\\_size", "\xC9TAT"})
-    generator.UpdateGivenSets(Generator::CreateGivenSets(type));
-  EXPECT_EQ(generator.ProcessGivenSets(), "\\begin{zed}\r[NAME, NUMBER, max\\_size, \xC9TAT]\r\\end{zed}\r");
-}
-
-TEST(GivenSetTableTest, ElevenNamesGrowTheTableAndKeepTheirOrder) {
-  Generator generator;
-  std::string expected;
-  for (int i = 11; i >= 1; --i) {
-    generator.UpdateGivenSets("N" + std::to_string(i));
-    expected += (expected.empty() ? "" : ", ") + ("N" + std::to_string(i));
+TEST(GivenSetTableTest, RecordsZNamesOnceInFirstSeenOrder) {
+  const struct {
+    const char* name;
+    std::vector<std::string> types;
+    std::string paragraph;
+  } rows[] = {
+      {"nothing recorded", {"", "   ", "\\nat"}, ""},
+      {"split at blanks, recorded once",
+       {"PERSON", "\\power PERSON", "NAME \\pfun DATE", "\\nat", "int", "INT", "DATE", "A\nB C\rD"},
+       "\\begin{zed}\r[PERSON, NAME, DATE, int, INT, AB]\r\\end{zed}\r"},
+      {"only Z names",
+       {"NAME \\rel NUMBER", "1 \\upto 10", "\\mathbb{Z}", "max\\_size", "\xC9TAT"},
+       "\\begin{zed}\r[NAME, NUMBER, max\\_size, \xC9TAT]\r\\end{zed}\r"},
+      {"eleven names grow the table",
+       {"N11", "N10", "N9", "N8", "N7", "N6", "N5", "N4", "N3", "N2", "N1", "N3 N11"},
+       "\\begin{zed}\r[N11, N10, N9, N8, N7, N6, N5, N4, N3, N2, N1]\r\\end{zed}\r"},
+  };
+  for (const auto& row : rows) {
+    Generator generator;
+    for (const auto& type : row.types) generator.UpdateGivenSets(Generator::CreateGivenSets(type));
+    EXPECT_EQ(generator.ProcessGivenSets(), row.paragraph) << row.name;
   }
-  generator.UpdateGivenSets("N3 N11");
-  EXPECT_EQ(generator.ProcessGivenSets(), "\\begin{zed}\r[" + expected + "]\r\\end{zed}\r");
 }
 
 TEST(GivenSetTableTest, The20480thDistinctNameOverflows) {

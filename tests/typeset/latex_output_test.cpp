@@ -15,8 +15,7 @@ std::string Describe(const std::vector<LatexMessage>& messages) {
 
 TEST(LatexOutput, ErrorsWarningsAndTheirPlaces) {
   const struct {
-    const char* output;
-    const char* expected;
+    const char *output, *expected;
   } cases[] = {
       // An error of the document, with the source read up to the bad control sequence.
       {"(./document.tex\n./document.tex:5: Undefined control sequence.\nl.5   x = \\foo\n               y \\\\\n",

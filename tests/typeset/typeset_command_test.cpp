@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "cli/run_tarn.hpp"
 #include "cli/model_loading.hpp"
+#include "cli/run_tarn.hpp"
 #include "host/host.hpp"
 #include "typeset/pdflatex.hpp"
 
@@ -18,13 +18,11 @@ using ::testing::StartsWith;
 
 namespace fs = std::filesystem;
 
-// True when pdflatex can run here. Without it the test is skipped, unless
-// TARN_REQUIRE_PDFLATEX is set (CI installs TeX Live and sets it).
-bool PdfLatexInstalled() { return !typeset::FindOnPath("pdflatex").empty(); }
-
+// Without pdflatex the test is skipped, unless TARN_REQUIRE_PDFLATEX is set
+// (CI installs TeX Live and sets it).
 #define REQUIRE_PDFLATEX()                                                                              \
   do {                                                                                                  \
-    if (!PdfLatexInstalled()) {                                                                         \
+    if (typeset::FindOnPath("pdflatex").empty()) {                                                      \
       if (std::getenv("TARN_REQUIRE_PDFLATEX") != nullptr) FAIL() << "pdflatex is not on PATH";        \
       GTEST_SKIP() << "pdflatex is not installed (Debian packages texlive-latex-base and texlive-science)"; \
     }                                                                                                   \
@@ -38,6 +36,10 @@ class TypesetTest : public TarnRun {
     env_["TMPDIR"] = Path("tmp").string();
   }
   bool TemporaryFoldersLeft() const { return !fs::is_empty(dir_ / "tmp"); }
+  // A document of tests/typeset/data/ copied into the test's folder.
+  std::string CopyData(const std::string& name) {
+    return Write(name, Slurp(std::string(TARN_SOURCE_DIR) + "/tests/typeset/data/" + name));
+  }
 };
 
 // The example model files of every format, as paths under examples/.
@@ -53,25 +55,21 @@ std::vector<std::string> ExampleModels() {
   return models;
 }
 
-struct Documents {
-  std::vector<std::vector<std::string>> commands;  // tarn's arguments that write each document
-};
-
-// The documents of a model: the property check of every class with
-// Properties, the refinement check of every association with a Retrieve,
-// and the Object-Z document in both forms.
-Documents DocumentsOf(const std::string& model) {
+// tarn's arguments that write each document of a model: the property check
+// of every class with Properties, the refinement check of every association
+// with a Retrieve, and the Object-Z document in both forms.
+std::vector<std::vector<std::string>> DocumentsOf(const std::string& model) {
   const auto loaded = cli::LoadedModel::Load(model, {});
-  Documents documents;
+  std::vector<std::vector<std::string>> commands;
   for (const auto& c : loaded.Model().classes)
     if (!c.TaggedValue(host::kTool, "Properties").empty())
-      documents.commands.push_back({"property-check", model, "--select", c.id});
+      commands.push_back({"property-check", model, "--select", c.id});
   for (const auto& a : loaded.Model().associations)
     if (!a.TaggedValue(host::kTool, "Retrieve").empty())
-      documents.commands.push_back({"refinement-check", model, "--select", a.id});
-  documents.commands.push_back({"objectz", model});
-  documents.commands.push_back({"objectz", model, "--typeset", "--title", "Example", "--date", "2024"});
-  return documents;
+      commands.push_back({"refinement-check", model, "--select", a.id});
+  commands.push_back({"objectz", model});
+  commands.push_back({"objectz", model, "--typeset", "--title", "Example", "--date", "2024"});
+  return commands;
 }
 
 class ExampleDocumentsTest : public TypesetTest, public ::testing::WithParamInterface<std::string> {};
@@ -80,17 +78,16 @@ TEST_P(ExampleDocumentsTest, TypesetWithoutErrorsOrWarnings) {
   REQUIRE_PDFLATEX();
   const auto model = Example(GetParam());
   int number = 0;
-  for (auto command : DocumentsOf(model).commands) {
-    const auto document = "doc" + std::to_string(++number) + ".tex";
-    command.insert(command.end(), {"-o", document, "--no-run"});
+  for (auto command : DocumentsOf(model)) {
+    const auto name = "doc" + std::to_string(++number);
+    command.insert(command.end(), {"-o", name + ".tex", "--no-run"});
     const auto written = Run(command);
     ASSERT_EQ(written.code, 0) << written.err;
-    const auto typeset = Run({"typeset", document});
-    const auto pdf = "doc" + std::to_string(number) + ".pdf";
+    const auto typeset = Run({"typeset", name + ".tex"});
     EXPECT_EQ(typeset.code, 0) << command[0] << " " << command.back();
     EXPECT_EQ(typeset.err, "") << command[0];
-    EXPECT_EQ(typeset.out, "Written to " + pdf + "\n");
-    EXPECT_THAT(Slurp(Path(pdf)), StartsWith("%PDF-"));
+    EXPECT_EQ(typeset.out, "Written to " + name + ".pdf\n");
+    EXPECT_THAT(Slurp(Path(name + ".pdf")), StartsWith("%PDF-"));
   }
   EXPECT_GE(number, 2);
   EXPECT_FALSE(TemporaryFoldersLeft());
@@ -104,29 +101,16 @@ INSTANTIATE_TEST_SUITE_P(Examples, ExampleDocumentsTest, ::testing::ValuesIn(Exa
                            return name;
                          });
 
-// Every command z-eves.sty adds to oz.sty, in a paragraph of each kind.
 TEST_F(TypesetTest, ZEvesMarkupBeyondOzTypesets) {
   REQUIRE_PDFLATEX();
-  const auto document = Write(
-      "markup.zed",
-      "\\documentclass{article}\n\\usepackage{z-eves}\n\\begin{document}\n\\begin{axdef}\n  f: \\nat \\fun \\nat\n"
-      "\\where\n  \\Label{rule fDef} \\forall n: \\nat @ f(n) = \\IF n = 0 \\THEN 1 \\ELSE n * f(n \\negate 1)\n"
-      "\\end{axdef}\n\\begin{theorem}{grule Bags}\n"
-      "  \\forall A, B: \\power X; R: X \\rel X; b, c: \\bag X; s: \\seq X @ A \\symdiff B = B \\symdiff A "
-      "\\land R \\plus = R \\bsup 2 \\esup \\cup R \\star \\\\\n"
-      "  \\{1\\} \\extract s = s \\land b \\bcount x \\leq 1 \\land b \\subbageq b \\uplus c \\land b \\uminus c "
-      "\\subbageq b \\land (\\LET y == 1 @ y = 1)\n\\end{theorem}\n"
-      "\\begin{zed}\n  P \\defs Q \\pipe R\n\\end{zed}\n\\end{document}\n");
-  const auto result = Run({"typeset", document});
+  const auto result = Run({"typeset", CopyData("markup.zed")});
   EXPECT_EQ(result.code, 0);
   EXPECT_EQ(result.err, "");
 }
 
 TEST_F(TypesetTest, LatexErrorsNameTheDocumentLineAndKeepThePreviousPdf) {
   REQUIRE_PDFLATEX();
-  const auto document = Write("broken.zed",
-                              "\\documentclass{article}\r\n\\usepackage{z-eves}\r\n\\begin{document}\r\n"
-                              "\\begin{zed}\r\n  [X]\r\n  x = \\foo y\r\n\\end{zed}\r\n\\end{document}\r\n");
+  const auto document = CopyData("broken.zed");
   Write("broken.pdf", "previous");
   const auto result = Run({"typeset", document});
   EXPECT_EQ(result.code, 1);
@@ -154,10 +138,9 @@ TEST_F(TypesetTest, MissingPdfLatexNamesTheDebianPackages) {
   env_["PATH"] = Path("tmp").string();
   const auto result = Run({"typeset", document});
   EXPECT_EQ(result.code, 1);
-  EXPECT_EQ(
-      result.err,
-      "tarn: error: pdflatex was not found on PATH. It comes with the Debian packages texlive-latex-base and "
-      "texlive-science: apt-get install texlive-latex-base texlive-science\n");
+  EXPECT_EQ(result.err,
+            "tarn: error: pdflatex was not found on PATH. It comes with the Debian packages texlive-latex-base and "
+            "texlive-science: apt-get install texlive-latex-base texlive-science\n");
   EXPECT_FALSE(fs::exists(Path("doc.pdf")));
 }
 
@@ -170,8 +153,7 @@ TEST_F(TypesetTest, ThePdfNeverReplacesTheDocument) {
     EXPECT_THAT(result.err, HasSubstr("would replace the document"));
   }
   EXPECT_EQ(Slurp(Path("doc.pdf")), "%PDF- a document named like a PDF");
-  EXPECT_EQ(Run({"typeset", "missing.zed"}).err,
-            "tarn: error: Cannot read missing.zed: No such file or directory\n");
+  EXPECT_EQ(Run({"typeset", "missing.zed"}).err, "tarn: error: Cannot read missing.zed: No such file or directory\n");
 }
 
 TEST_F(TypesetTest, FrontMatterOptionsNeedTypesetAndTheModelsCodePage) {
@@ -182,8 +164,7 @@ TEST_F(TypesetTest, FrontMatterOptionsNeedTypesetAndTheModelsCodePage) {
 
   result = Run({"objectz", model, "--typeset", "--author", "\xCE\xBB-calculus", "-o", "bank.tex"});
   EXPECT_EQ(result.code, 2);
-  EXPECT_THAT(result.err, HasSubstr("--author"));
-  EXPECT_THAT(result.err, HasSubstr("windows-1252"));
+  EXPECT_THAT(result.err, HasSubstr("--author \xCE\xBB-calculus: the model's code page windows-1252"));
   EXPECT_FALSE(fs::exists(Path("bank.tex")));
 
   result = Run({"objectz", model, "--typeset", "--title", "Caf\xC3\xA9", "-o", "bank.tex", "--no-run"});

@@ -1,7 +1,6 @@
 #include "addin/settings/profile.hpp"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
 #include <optional>
@@ -9,244 +8,173 @@
 #include <utility>
 #include <vector>
 
-#include "addin/settings/settings_folder.hpp"
+#include "support/scratch.hpp"
 
 namespace tarn::addin {
 namespace {
 
-using test_support::SettingsFolder;
-using test_support::Slurp;
-using test_support::Spit;
+using testing::ReadBytes;
+using testing::WriteBytes;
 namespace fs = std::filesystem;
 
 // Reads through the profile function with a buffer of `size` bytes and checks
 // that the reported count matches the NUL-ended text in the buffer.
-std::string Get(std::string_view section, std::string_view key, const fs::path& file,
-                std::size_t size = 64, std::string_view defaultValue = "") {
+std::string Get(std::string_view section, std::string_view key, const fs::path& file, std::size_t size = 64,
+                std::string_view defaultValue = "") {
   std::string buffer(size, 'X');
-  const std::size_t copied =
-      GetPrivateProfileString(section, key, defaultValue, buffer.data(), size, file);
+  const std::size_t copied = GetPrivateProfileString(section, key, defaultValue, buffer.data(), size, file);
   EXPECT_LT(copied, size);
   EXPECT_EQ(buffer[copied], '\0');
   return buffer.substr(0, copied);
 }
 
-using ProfileRead = SettingsFolder;
+using Profile = testing::ScratchTest;
 
-TEST_F(ProfileRead, MissingFileSectionOrKeyGivesTheDefault) {
+TEST_F(Profile, ReadFindsTheFirstSectionAndKeyOfTheNameOrGivesTheDefault) {
+  const char* const names =
+      "; ZEvesPath=commented out\r\nZevespath=before any section\r\n  [ tARN ] trailing text\r\n"
+      "\tZeVeSpAtH \t=  /opt/z eves/zeves -x \t\r\nZEVESPATH=second line for the key\r\nEmpty=\r\n"
+      "[Tarn]\r\nWizardUrl=in a second section of the same name\r\n";
+  const char* const lines = "[Other]\nzevespath=elsewhere\n[Tarn]\nwizardurl=http://w\nzevespath\n";
+  const struct {
+    const char* file;  // nullptr: no file
+    const char *section, *key;
+    std::size_t size;
+    const char *defaultValue, *value;
+  } rows[] = {
+      {nullptr, "Tarn", "zevespath", 64, "none", "none"},
+      {nullptr, "Tarn", "zevespath", 64, "", ""},
+      {lines, "Missing", "zevespath", 64, "none", "none"},
+      {lines, "Tarn", "zevespath", 64, "none", "none"},  // a line without '=' is no key
+      {lines, "Tarn", "wizardurl", 64, "none", "http://w"},
+      {names, "tarn", "zevespath", 64, "", "/opt/z eves/zeves -x"},  // case and blanks do not count
+      {names, "TARN", "ZEVESPATH", 64, "", "/opt/z eves/zeves -x"},
+      {names, "Tarn", "empty", 64, "default", ""},        // present but empty
+      {names, "Tarn", "wizardurl", 64, "none", "none"},   // only the first section of a name counts
+      {"[Tarn]\nk=abcdef\n", "Tarn", "k", 7, "", "abcdef"},  // cut to the buffer less one
+      {"[Tarn]\nk=abcdef\n", "Tarn", "k", 4, "", "abc"},
+      {"[Tarn]\nk=abcdef\n", "Tarn", "k", 1, "", ""},
+      {"[Tarn]\nk=abcdef\n", "Tarn", "missing", 3, "default", "de"},
+  };
   const fs::path file = dir_ / "Tarn.ini";
-  EXPECT_EQ(Get("Tarn", "zevespath", file, 64, "none"), "none");
-  EXPECT_EQ(Get("Tarn", "zevespath", file), "");
-  Spit(file, "[Other]\nzevespath=elsewhere\n[Tarn]\nwizardurl=http://w\nzevespath\n");
-  EXPECT_EQ(Get("Missing", "zevespath", file, 64, "none"), "none");
-  EXPECT_EQ(Get("Tarn", "zevespath", file, 64, "none"), "none");  // a line without '=' is no key
-  EXPECT_EQ(Get("Tarn", "wizardurl", file, 64, "none"), "http://w");
+  for (const auto& row : rows) {
+    if (row.file) WriteBytes(file, row.file);
+    else fs::remove(file);
+    EXPECT_EQ(Get(row.section, row.key, file, row.size, row.defaultValue), row.value)
+        << row.section << "." << row.key << " in " << (row.file ? row.file : "no file");
+  }
   EXPECT_EQ(Get("Tarn", "zevespath", dir_, 64, "none"), "none");  // a folder reads as missing
-}
-
-TEST_F(ProfileRead, NamesIgnoreCaseAndBlanksAroundNamesAndValues) {
-  const fs::path file = dir_ / "Tarn.ini";
-  Spit(file,
-       "; ZEvesPath=commented out\r\n"
-       "Zevespath=before any section\r\n"
-       "  [ tARN ] trailing text\r\n"
-       "\tZeVeSpAtH \t=  /opt/z eves/zeves -x \t\r\n"
-       "ZEVESPATH=second line for the key\r\n"
-       "Empty=\r\n"
-       "[Tarn]\r\n"
-       "WizardUrl=in a second section of the same name\r\n");
-  EXPECT_EQ(Get("tarn", "zevespath", file), "/opt/z eves/zeves -x");
-  EXPECT_EQ(Get("TARN", "ZEVESPATH", file), "/opt/z eves/zeves -x");
-  EXPECT_EQ(Get("Tarn", "empty", file, 64, "default"), "");  // present but empty
-  // Only the first section of a name counts.
-  EXPECT_EQ(Get("Tarn", "wizardurl", file, 64, "none"), "none");
-}
-
-TEST_F(ProfileRead, ValueIsCutToTheBufferLessOne) {
-  const fs::path file = dir_ / "Tarn.ini";
-  Spit(file, "[Tarn]\nk=abcdef\n");
-  EXPECT_EQ(Get("Tarn", "k", file, 7), "abcdef");
-  EXPECT_EQ(Get("Tarn", "k", file, 4), "abc");
-  EXPECT_EQ(Get("Tarn", "k", file, 1), "");
-  EXPECT_EQ(Get("Tarn", "missing", file, 3, "default"), "de");
   char untouched = 'X';
   EXPECT_EQ(GetPrivateProfileString("Tarn", "k", "", &untouched, 0, file), 0u);
   EXPECT_EQ(untouched, 'X');
 }
 
-using ProfileWrite = SettingsFolder;
-
-TEST_F(ProfileWrite, ReplacesTheKeyInPlaceAndKeepsEveryOtherLine) {
+TEST_F(Profile, WriteChangesOneLineAndKeepsEveryOtherByte) {
+  const char* const many =
+      "; settings\r\n\r\n[Other]\r\nzevespath=not ours\r\n[ tarn ]\r\n  ZevesPath = old  \r\n; keep me\r\n"
+      "zevespath=shadowed duplicate\r\n\r\n[Last]\r\nx=1";
+  const char* const replaced =
+      "; settings\r\n\r\n[Other]\r\nzevespath=not ours\r\n[ tarn ]\r\nZEVESPATH=new\r\n; keep me\r\n"
+      "zevespath=shadowed duplicate\r\n\r\n[Last]\r\nx=1";
+  const char* const sections = "[Tarn]\nA=1\n; about B\nB=2\n\n; the next section\n[Next]\nC=3\n";
+  const char* const added = "[Tarn]\nA=1\n; about B\nB=2\nNEW=v\n\n; the next section\n[Next]\nC=3\n";
+  const char* const refused = "[Tarn]\r\nK=1\r\n";
+  const struct {
+    const char *name, *before, *section, *key, *value;
+    bool written;
+    const char* after;
+  } rows[] = {
+      {"the key replaced in place", many, "Tarn", "ZEVESPATH", "new", true, replaced},
+      {"the same value again", replaced, "Tarn", "ZEVESPATH", "new", true, replaced},
+      {"after the last key of its section", sections, "Tarn", "NEW", "v", true, added},
+      {"at the end of the last section", added, "Next", "D", "4", true,
+       "[Tarn]\nA=1\n; about B\nB=2\nNEW=v\n\n; the next section\n[Next]\nC=3\nD=4\n"},
+      {"a new section after a last line without ending", "[Other]\nx=1", "Tarn", "K", "v", true,
+       "[Other]\nx=1\n[Tarn]\nK=v\n"},
+      {"CR LF as the file's lines", "[Tarn]\r\nx=1", "Tarn", "K", "v", true, "[Tarn]\r\nx=1\r\nK=v\r\n"},
+      {"CR LF after a lone header", "[Tarn]", "Tarn", "K", "v", true, "[Tarn]\r\nK=v\r\n"},
+      {"a replaced last line keeps having no ending", "[Tarn]\nK=old", "Tarn", "K", "new", true, "[Tarn]\nK=new"},
+      {"a section in the value", refused, "Tarn", "K", "a\r\n[Evil]\r\nX=1", false, refused},
+      {"a line feed in the value", refused, "Tarn", "K", "a\nb", false, refused},
+      {"'=' in the key", refused, "Tarn", "K=J", "v", false, refused},
+      {"']' in the section", refused, "Ta]rn", "K", "v", false, refused},
+      {"'=' and ']' in the value", refused, "Tarn", "K", "http://w/?a=b[1]", true, "[Tarn]\r\nK=http://w/?a=b[1]\r\n"},
+  };
   const fs::path file = dir_ / "Tarn.ini";
-  const std::string before =
-      "; settings\r\n"
-      "\r\n"
-      "[Other]\r\n"
-      "zevespath=not ours\r\n"
-      "[ tarn ]\r\n"
-      "  ZevesPath = old  \r\n"
-      "; keep me\r\n"
-      "zevespath=shadowed duplicate\r\n"
-      "\r\n"
-      "[Last]\r\n"
-      "x=1";
-  Spit(file, before);
-  EXPECT_TRUE(WritePrivateProfileString("Tarn", "ZEVESPATH", "new", file));
-  std::string expected = before;
-  expected.replace(expected.find("  ZevesPath = old  "), 19, "ZEVESPATH=new");
-  EXPECT_EQ(Slurp(file), expected);
-  // Writing the same value again changes nothing; the key stays one line.
-  EXPECT_TRUE(WritePrivateProfileString("Tarn", "ZEVESPATH", "new", file));
-  EXPECT_EQ(Slurp(file), expected);
-}
-
-TEST_F(ProfileWrite, AddsAKeyAfterTheLastKeyOfItsSection) {
-  const fs::path file = dir_ / "Tarn.ini";
-  Spit(file,
-       "[Tarn]\n"
-       "A=1\n"
-       "; about B\n"
-       "B=2\n"
-       "\n"
-       "; the next section\n"
-       "[Next]\n"
-       "C=3\n");
-  EXPECT_TRUE(WritePrivateProfileString("Tarn", "NEW", "v", file));
-  EXPECT_TRUE(WritePrivateProfileString("Next", "D", "4", file));
-  EXPECT_EQ(Slurp(file),
-            "[Tarn]\n"
-            "A=1\n"
-            "; about B\n"
-            "B=2\n"
-            "NEW=v\n"
-            "\n"
-            "; the next section\n"
-            "[Next]\n"
-            "C=3\n"
-            "D=4\n");
-}
-
-TEST_F(ProfileWrite, NewLinesFollowTheFileAndALastLineGetsItsEnding) {
-  const fs::path lf = dir_ / "lf.ini";
-  Spit(lf, "[Other]\nx=1");
-  EXPECT_TRUE(WritePrivateProfileString("Tarn", "K", "v", lf));
-  EXPECT_EQ(Slurp(lf), "[Other]\nx=1\n[Tarn]\nK=v\n");
-
-  const fs::path crlf = dir_ / "crlf.ini";
-  Spit(crlf, "[Tarn]\r\nx=1");
-  EXPECT_TRUE(WritePrivateProfileString("Tarn", "K", "v", crlf));
-  EXPECT_EQ(Slurp(crlf), "[Tarn]\r\nx=1\r\nK=v\r\n");
-
-  const fs::path header = dir_ / "header.ini";
-  Spit(header, "[Tarn]");
-  EXPECT_TRUE(WritePrivateProfileString("Tarn", "K", "v", header));
-  EXPECT_EQ(Slurp(header), "[Tarn]\r\nK=v\r\n");
-
-  // A replaced last line without an ending stays without one.
-  const fs::path last = dir_ / "last.ini";
-  Spit(last, "[Tarn]\nK=old");
-  EXPECT_TRUE(WritePrivateProfileString("Tarn", "K", "new", last));
-  EXPECT_EQ(Slurp(last), "[Tarn]\nK=new");
-}
-
-TEST_F(ProfileWrite, RefusesWhatWouldNotReadBackAndLeavesTheFile) {
-  const fs::path file = dir_ / "Tarn.ini";
-  const std::string before = "[Tarn]\r\nK=1\r\n";
-  Spit(file, before);
-  EXPECT_FALSE(WritePrivateProfileString("Tarn", "K", "a\r\n[Evil]\r\nX=1", file));
-  EXPECT_FALSE(WritePrivateProfileString("Tarn", "K", "a\nb", file));
-  EXPECT_FALSE(WritePrivateProfileString("Tarn", "K=J", "v", file));
-  EXPECT_FALSE(WritePrivateProfileString("Ta]rn", "K", "v", file));
-  EXPECT_EQ(Slurp(file), before);
-  // '=' and ']' are ordinary in a value.
-  EXPECT_TRUE(WritePrivateProfileString("Tarn", "K", "http://w/?a=b[1]", file));
+  for (const auto& row : rows) {
+    WriteBytes(file, row.before);
+    EXPECT_EQ(WritePrivateProfileString(row.section, row.key, row.value, file), row.written) << row.name;
+    EXPECT_EQ(ReadBytes(file), row.after) << row.name;
+  }
   EXPECT_EQ(Get("Tarn", "k", file), "http://w/?a=b[1]");
 }
 
-TEST_F(ProfileWrite, AFileThatCannotBeReadIsNeverReplaced) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+TEST_F(Profile, WriteFailuresAreReportedAsFalseAndLeaveTheFile) {
   const fs::path file = dir_ / "Tarn.ini";
-  Spit(file, "[Tarn]\r\nK=1\r\nOther=kept\r\n");
-  fs::permissions(file, fs::perms::owner_write);
+  WriteBytes(file, "[Tarn]\r\nK=1\r\n");
+  fs::permissions(file, fs::perms::owner_read);
   EXPECT_FALSE(WritePrivateProfileString("Tarn", "K", "2", file));
-  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_EQ(Slurp(file), "[Tarn]\r\nK=1\r\nOther=kept\r\n");
-}
-
-TEST_F(ProfileWrite, FailuresOfThePlatformAreReportedAsFalse) {
-  const fs::path readOnly = dir_ / "Tarn.ini";
-  Spit(readOnly, "[Tarn]\r\nK=1\r\n");
-  fs::permissions(readOnly, fs::perms::owner_read);
-  EXPECT_FALSE(WritePrivateProfileString("Tarn", "K", "2", readOnly));
-  EXPECT_EQ(Slurp(readOnly), "[Tarn]\r\nK=1\r\n");
-  // The folder cannot be created: a file stands where it should be.
-  Spit(dir_ / "blocker", "");
+  EXPECT_EQ(ReadBytes(file), "[Tarn]\r\nK=1\r\n");
+  if (::geteuid() != 0) {  // root reads every file
+    fs::permissions(file, fs::perms::owner_write);
+    EXPECT_FALSE(WritePrivateProfileString("Tarn", "K", "2", file));  // a file not read is never replaced
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(ReadBytes(file), "[Tarn]\r\nK=1\r\n");
+  }
+  WriteBytes(dir_ / "blocker", "");  // a file where the folder should be
   EXPECT_FALSE(WritePrivateProfileString("Tarn", "K", "v", dir_ / "blocker" / "Tarn.ini"));
-  // The target is a folder.
-  EXPECT_FALSE(WritePrivateProfileString("Tarn", "K", "v", dir_));
+  EXPECT_FALSE(WritePrivateProfileString("Tarn", "K", "v", dir_));  // the target is a folder
 }
 
-TEST_F(ProfileWrite, ALinkedFileIsWrittenThroughTheLink) {
+TEST_F(Profile, ALinkedFileIsWrittenThroughTheLink) {
   const fs::path real = dir_ / "dotfiles" / "Tarn.ini";
   fs::create_directories(real.parent_path());
-  Spit(real, "[Tarn]\nK=1\n");
+  WriteBytes(real, "[Tarn]\nK=1\n");
   const fs::path link = dir_ / "Tarn.ini";
   fs::create_symlink(real, link);
   EXPECT_TRUE(WritePrivateProfileString("Tarn", "K", "2", link));
   EXPECT_TRUE(fs::is_symlink(link));
-  EXPECT_EQ(Slurp(real), "[Tarn]\nK=2\n");
+  EXPECT_EQ(ReadBytes(real), "[Tarn]\nK=2\n");
 }
 
 TEST(SettingsLocation, BareNamesLiveWithTheSettingsFile) {
   const SettingsLocation location(fs::path("/home/u/.config/tarn/settings.ini"));
-  EXPECT_EQ(location.Resolve("Tarn.ini"), fs::path("/home/u/.config/tarn/settings.ini"));
-  EXPECT_EQ(location.Resolve("tARN.INI"), fs::path("/home/u/.config/tarn/settings.ini"));
-  EXPECT_EQ(location.Resolve("Other.ini"), fs::path("/home/u/.config/tarn/Other.ini"));
-  EXPECT_EQ(location.Resolve("Tarn.ini.bak"), fs::path("/home/u/.config/tarn/Tarn.ini.bak"));
-  EXPECT_EQ(location.Resolve("/etc/Tarn.ini"), fs::path("/etc/Tarn.ini"));
-  EXPECT_EQ(location.Resolve("sub/Tarn.ini"), fs::path("sub/Tarn.ini"));
+  const std::pair<const char*, const char*> rows[] = {
+      {"Tarn.ini", "/home/u/.config/tarn/settings.ini"}, {"tARN.INI", "/home/u/.config/tarn/settings.ini"},
+      {"Other.ini", "/home/u/.config/tarn/Other.ini"},   {"Tarn.ini.bak", "/home/u/.config/tarn/Tarn.ini.bak"},
+      {"/etc/Tarn.ini", "/etc/Tarn.ini"},                {"sub/Tarn.ini", "sub/Tarn.ini"},
+  };
+  for (const auto& [name, path] : rows) EXPECT_EQ(location.Resolve(name), fs::path(path)) << name;
 }
 
-// Sets or clears the environment variables for one test and puts them back.
-class Environment : public ::testing::Test {
- protected:
-  void SetUp() override {
-    for (const char* name : kNames) {
-      const char* value = std::getenv(name);
-      saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-      ::unsetenv(name);
+TEST(DefaultSettingsFile, FollowsTheEnvironment) {
+  const char* const names[] = {"HOME", "XDG_CONFIG_HOME", "TARN_SETTINGS"};
+  std::vector<std::optional<std::string>> saved;
+  for (const char* name : names) saved.push_back(std::getenv(name) ? std::optional(std::getenv(name)) : std::nullopt);
+  const struct {
+    const char* values[3];  // HOME, XDG_CONFIG_HOME, TARN_SETTINGS; nullptr: unset
+    const char* file;       // nullptr: .config/tarn/Tarn.ini in the account's home folder
+  } rows[] = {
+      {{"/home/u", nullptr, nullptr}, "/home/u/.config/tarn/Tarn.ini"},
+      {{"/home/u", "relative/config", nullptr}, "/home/u/.config/tarn/Tarn.ini"},  // not absolute: ignored
+      {{"/home/u", "", nullptr}, "/home/u/.config/tarn/Tarn.ini"},
+      {{"/home/u", "/cfg", nullptr}, "/cfg/tarn/Tarn.ini"},
+      {{"/home/u", "/cfg", ""}, "/cfg/tarn/Tarn.ini"},  // empty: ignored
+      {{"/home/u", "/cfg", "my.ini"}, "my.ini"},
+      {{nullptr, nullptr, nullptr}, nullptr},
+  };
+  for (const auto& row : rows) {
+    for (int i = 0; i < 3; ++i) row.values[i] ? ::setenv(names[i], row.values[i], 1) : ::unsetenv(names[i]);
+    const fs::path file = DefaultSettingsFile();
+    if (row.file) {
+      EXPECT_EQ(file, fs::path(row.file));
+    } else {
+      EXPECT_TRUE(file.is_absolute()) << file;
+      EXPECT_EQ(file.parent_path().parent_path().filename(), ".config");
+      EXPECT_EQ(file.filename(), "Tarn.ini");
     }
   }
-  void TearDown() override {
-    for (const auto& [name, value] : saved_) {
-      if (value) ::setenv(name, value->c_str(), 1);
-      else ::unsetenv(name);
-    }
-  }
-  static constexpr const char* kNames[] = {"TARN_SETTINGS", "XDG_CONFIG_HOME", "HOME"};
-  std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
-};
-
-TEST_F(Environment, DefaultSettingsFileFollowsTheEnvironment) {
-  ::setenv("HOME", "/home/u", 1);
-  EXPECT_EQ(DefaultSettingsFile(), fs::path("/home/u/.config/tarn/Tarn.ini"));
-  ::setenv("XDG_CONFIG_HOME", "relative/config", 1);  // not absolute: ignored
-  EXPECT_EQ(DefaultSettingsFile(), fs::path("/home/u/.config/tarn/Tarn.ini"));
-  ::setenv("XDG_CONFIG_HOME", "", 1);
-  EXPECT_EQ(DefaultSettingsFile(), fs::path("/home/u/.config/tarn/Tarn.ini"));
-  ::setenv("XDG_CONFIG_HOME", "/cfg", 1);
-  EXPECT_EQ(DefaultSettingsFile(), fs::path("/cfg/tarn/Tarn.ini"));
-  ::setenv("TARN_SETTINGS", "", 1);  // empty: ignored
-  EXPECT_EQ(DefaultSettingsFile(), fs::path("/cfg/tarn/Tarn.ini"));
-  ::setenv("TARN_SETTINGS", "my.ini", 1);
-  EXPECT_EQ(DefaultSettingsFile(), fs::path("my.ini"));
-}
-
-TEST_F(Environment, WithoutHomeTheAccountsHomeFolderIsUsed) {
-  const fs::path file = DefaultSettingsFile();
-  EXPECT_EQ(file.filename(), "Tarn.ini");
-  EXPECT_TRUE(file.is_absolute()) << file;
-  EXPECT_EQ(file.parent_path().parent_path().filename(), ".config");
+  for (int i = 0; i < 3; ++i) saved[i] ? ::setenv(names[i], saved[i]->c_str(), 1) : ::unsetenv(names[i]);
 }
 
 }  // namespace
