@@ -130,7 +130,7 @@ start_petal() {  # DIR
 
 start_xmi() {  # DIR
   local file
-  start_literals "$1" "$root"/tests/modelfile/xmi/*.cpp "$root"/tests/cli/xmi_commands_test.cpp
+  start_literals "$1" "$root"/tests/modelfile/xmi/*.cpp "$root"/tests/cli/*.cpp
   find "$root/examples" "$root/profile" -name '*.uml' -o -name '*.xmi' -o -name '*.notation' |
     while IFS= read -r file; do start_file "$1" <"$file"; done
   if [ -d "$xmi" ]; then
