@@ -59,10 +59,12 @@ TEST_F(OutputFileTest, ReplacedFileKeepsOwnerGroupAndModeAndAReadOnlyFolderIsNam
   }
 
   // A writable file in a read-only folder. Root may write any folder, so as
-  // root the program runs as the user nobody, who owns the file.
+  // root the program runs as the user nobody, who owns the file and reads a
+  // copy of the model in the test's folder.
   std::filesystem::create_directories(Path("ro"));
   const auto locked = Write("ro/out.zed", "previous");
-  std::vector<std::string> argv{TARN_BINARY, "property-check", Example("register.yaml"), "-o", "ro/out.zed", "--no-run"};
+  const auto model = Write("model.yaml", Slurp(Example("register.yaml")));
+  std::vector<std::string> argv{TARN_BINARY, "property-check", model, "-o", "ro/out.zed", "--no-run"};
   if (root) {
     ASSERT_EQ(::chown(Path("ro").c_str(), kNobody, kNobody), 0);
     ASSERT_EQ(::chown(locked.c_str(), kNobody, kNobody), 0);
