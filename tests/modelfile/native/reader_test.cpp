@@ -64,18 +64,27 @@ TEST(NativeReader, TenMegabyteTextLoads) {
   EXPECT_EQ(app->model.classes[0].name.size(), big.size());
 }
 
-// Characters that the parser, a YAML 1.1 one, would take for line breaks
-// stand in for others while it reads; enough of them that some stand across
-// the pieces it reads.
-TEST(NativeReader, LineSeparatorsAcrossThePiecesTheParserReads) {
-  const std::string breaks = "\xE2\x80\xA8\xC2\x85\xE2\x80\xA9";  // LS, NEL, PS
+// YAML 1.2 reads NEL, LS and PS (U+0085, U+2028, U+2029) as characters like
+// any other, also where the parser, a YAML 1.1 one, would take them for
+// line breaks; texts that hold the characters standing in for them are left
+// as they are. Enough of them that some stand across the pieces the parser
+// reads (where they fall depends on every byte before them).
+TEST(NativeReader, NextLineAndLineAndParagraphSeparatorsAreCharacters) {
+  const std::string nel = "\xC2\x85", ls = "\xE2\x80\xA8", ps = "\xE2\x80\xA9";
+  const std::string private_use = "\xEF\xA3\xBF";  // U+F8FF
   std::string yaml = "tarn-model: 1\nencoding: utf-8\nclasses:\n";
-  for (int i = 0; i < 3000; ++i) yaml += "  - name: c" + std::to_string(i) + breaks + "\n";
+  yaml += "  - name: a" + ls + "b " + private_use + " \"\\uF8FE\"\n";
+  yaml += "    attributes: [{ name: \"x" + nel + "y" + ps + "\", type: \"\\uf8fd\\u07FF\" }]\n";
+  for (int i = 0; i < 3000; ++i) yaml += "  - name: c" + std::to_string(i) + ls + nel + ps + "\n";
   const auto app = ParseNativeModel(yaml, "model.yaml");
-  ASSERT_EQ(app->model.classes.size(), 3000u);
+  const auto& classes = app->model.classes;
+  ASSERT_EQ(classes.size(), 3001u);
+  EXPECT_EQ(classes[0].name, "a" + ls + "b " + private_use + " \"\\uF8FE\"");
+  EXPECT_EQ(classes[0].attributes[0].name, "x" + nel + "y" + ps);
+  EXPECT_EQ(classes[0].attributes[0].type, "\xEF\xA3\xBD\xDF\xBF");  // U+F8FD, U+07FF
   for (int i = 0; i < 3000; ++i)
-    ASSERT_EQ(app->model.classes[static_cast<std::size_t>(i)].name,
-              "c" + std::to_string(i) + breaks);
+    ASSERT_EQ(classes[static_cast<std::size_t>(i) + 1].name,
+              "c" + std::to_string(i) + ls + nel + ps);
 }
 
 // A file that cannot be read on is the platform's error, not a syntax error.
