@@ -48,5 +48,19 @@ TEST_F(ReplaceFileTest, FailuresRaiseThePlatformErrorAndKeepWhatWasThere) {
   EXPECT_EQ(Entries(), std::vector<std::string>{"out.zed"});
 }
 
+// A name of one of the process's own descriptors is written to, not
+// replaced: a pipe gets the bytes.
+TEST_F(ReplaceFileTest, OwnDescriptorIsWrittenInPlace) {
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  EXPECT_NO_THROW(ReplaceFile("/dev/fd/" + std::to_string(ends[1]), "through the pipe"));
+  ::close(ends[1]);
+  char bytes[64] = {};
+  const ssize_t got = ::read(ends[0], bytes, sizeof bytes);
+  EXPECT_EQ(std::string(bytes, got > 0 ? static_cast<std::size_t>(got) : 0), "through the pipe");
+  ::close(ends[0]);
+  EXPECT_TRUE(Entries().empty());
+}
+
 }  // namespace
 }  // namespace tarn::testing
