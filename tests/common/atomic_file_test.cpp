@@ -2,7 +2,7 @@
 // there as it was, with no temporary file beside it.
 #include "common/atomic_file.hpp"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include "common/error.hpp"
 #include "support/scratch.hpp"
@@ -11,6 +11,10 @@ namespace tarn::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::Property;
+using ::testing::Throws;
 using ReplaceFileTest = ScratchTest;
 
 TEST_F(ReplaceFileTest, CreatesAndReplacesByteForByte) {
@@ -24,13 +28,9 @@ TEST_F(ReplaceFileTest, CreatesAndReplacesByteForByte) {
 
 TEST_F(ReplaceFileTest, FailuresRaiseThePlatformErrorAndKeepWhatWasThere) {
   const auto missing = PathOf("no-such/out.zed");
-  try {
-    ReplaceFile(missing, "x");
-    FAIL() << "expected an error";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.Number(), kFileNotFound);
-    EXPECT_NE(error.Description().find(missing), std::string::npos);
-  }
+  EXPECT_THAT([&] { ReplaceFile(missing, "x"); },
+              Throws<Error>(AllOf(Property(&Error::Number, kFileNotFound),
+                                  Property(&Error::Description, HasSubstr(missing)))));
   EXPECT_TRUE(Entries().empty());
   EXPECT_THROW(ReplaceFile(dir_.string(), "x"), Error);  // a folder at the path
 

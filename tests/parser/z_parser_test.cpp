@@ -2,13 +2,16 @@
 // Properties text splits into theorems, which texts it refuses, and the
 // 16-bit count of a class's attributes. The rest of what the parser reads
 // is checked through the Z/EVES documents of tests/addin/data/.
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include "host/memory_host.hpp"
 #include "parser/z_parser.hpp"
 
 namespace tarn::parser {
 namespace {
+
+using ::testing::Property;
+using ::testing::Throws;
 
 // The theorems as "name: line | line" texts, one per theorem, or the error
 // number raised.
@@ -51,12 +54,7 @@ TEST(ParseClass, The32768thAttributeOverflows) {
   wide.attributes.resize(32767);
   EXPECT_EQ(ZParser().ParseClass(wide).StateSchema.Declarations.Count(), 32767);
   wide.attributes.emplace_back();
-  try {
-    ZParser().ParseClass(wide);
-    FAIL() << "expected the overflow error";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.Number(), kOverflow);
-  }
+  EXPECT_THAT([&] { ZParser().ParseClass(wide); }, Throws<Error>(Property(&Error::Number, kOverflow)));
 }
 
 }  // namespace
