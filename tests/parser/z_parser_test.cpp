@@ -13,8 +13,8 @@ namespace {
 using ::testing::Property;
 using ::testing::Throws;
 
-// The theorems as "name: line | line" texts, one per theorem, or the error
-// number raised.
+// The theorems as "[name: line line]", one after the other, or "error N"
+// for the error raised.
 std::string Properties(const std::string& text) {
   zmodel::ZPCClass check;
   try {
