@@ -2,7 +2,7 @@
 // there as it was, with no temporary file beside it.
 #include "common/atomic_file.hpp"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include "common/error.hpp"
 #include "support/scratch.hpp"
@@ -11,6 +11,10 @@ namespace tarn::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::Property;
+using ::testing::Throws;
 using ReplaceFileTest = ScratchTest;
 
 TEST_F(ReplaceFileTest, CreatesAndReplacesByteForByte) {
@@ -24,13 +28,9 @@ TEST_F(ReplaceFileTest, CreatesAndReplacesByteForByte) {
 
 TEST_F(ReplaceFileTest, FailuresRaiseThePlatformErrorAndKeepWhatWasThere) {
   const auto missing = PathOf("no-such/out.zed");
-  try {
-    ReplaceFile(missing, "x");
-    FAIL() << "expected an error";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.Number(), kFileNotFound);
-    EXPECT_NE(error.Description().find(missing), std::string::npos);
-  }
+  EXPECT_THAT([&] { ReplaceFile(missing, "x"); },
+              Throws<Error>(AllOf(Property(&Error::Number, kFileNotFound),
+                                  Property(&Error::Description, HasSubstr(missing)))));
   EXPECT_TRUE(Entries().empty());
   EXPECT_THROW(ReplaceFile(dir_.string(), "x"), Error);  // a folder at the path
 
@@ -46,6 +46,20 @@ TEST_F(ReplaceFileTest, FailuresRaiseThePlatformErrorAndKeepWhatWasThere) {
   }
   EXPECT_EQ(ReadBytes(path), "old");
   EXPECT_EQ(Entries(), std::vector<std::string>{"out.zed"});
+}
+
+// A name of one of the process's own descriptors is written to, not
+// replaced: a pipe gets the bytes.
+TEST_F(ReplaceFileTest, OwnDescriptorIsWrittenInPlace) {
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  EXPECT_NO_THROW(ReplaceFile("/dev/fd/" + std::to_string(ends[1]), "through the pipe"));
+  ::close(ends[1]);
+  char bytes[64] = {};
+  const ssize_t got = ::read(ends[0], bytes, sizeof bytes);
+  EXPECT_EQ(std::string(bytes, got > 0 ? static_cast<std::size_t>(got) : 0), "through the pipe");
+  ::close(ends[0]);
+  EXPECT_TRUE(Entries().empty());
 }
 
 }  // namespace

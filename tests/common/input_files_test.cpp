@@ -12,6 +12,8 @@ namespace tarn::testing {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Property;
+using ::testing::Throws;
 using InputFilesTest = ScratchTest;
 
 // Three pages and a bit, every byte different from its neighbours.
@@ -40,15 +42,9 @@ TEST_F(InputFilesTest, EveryWayOfReadingGivesTheSameBytes) {
 
 TEST_F(InputFilesTest, FoldersAndMissingFilesArePlatformErrors) {
   for (const std::string& path : {dir_.string(), PathOf("missing")}) {
-    for (int way = 0; way < 2; ++way) {
-      try {
-        if (way == 0) MappedFile mapped(path);
-        if (way == 1) InputFile file(path);
-        FAIL() << path;
-      } catch (const Error& error) {
-        EXPECT_THAT(error.Description(), HasSubstr("Cannot read " + path + ": "));
-      }
-    }
+    const auto namesThePath = Throws<Error>(Property(&Error::Description, HasSubstr("Cannot read " + path + ": ")));
+    EXPECT_THAT([&] { MappedFile mapped(path); }, namesThePath);
+    EXPECT_THAT([&] { InputFile file(path); }, namesThePath);
   }
 }
 
@@ -63,12 +59,8 @@ TEST_F(InputFilesTest, AMappedFileThatShrinksReadsAsZerosAndIsAnError) {
   EXPECT_EQ(bytes[2 * 4096 + 7], '\0');   // gone: read as zero instead of SIGBUS
   EXPECT_EQ(bytes.back(), '\0');
   EXPECT_TRUE(mapped.Changed());
-  try {
-    mapped.CheckUnchanged();
-    FAIL() << "a changed file passed";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.Description(), "Cannot read " + path + ": the file changed while it was read");
-  }
+  const std::string changed = "Cannot read " + path + ": the file changed while it was read";
+  EXPECT_THAT([&] { mapped.CheckUnchanged(); }, Throws<Error>(Property(&Error::Description, changed)));
 }
 
 }  // namespace

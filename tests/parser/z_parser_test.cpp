@@ -2,7 +2,7 @@
 // Properties text splits into theorems, which texts it refuses, and the
 // 16-bit count of a class's attributes. The rest of what the parser reads
 // is checked through the Z/EVES documents of tests/addin/data/.
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include "host/memory_host.hpp"
 #include "parser/z_parser.hpp"
@@ -10,8 +10,11 @@
 namespace tarn::parser {
 namespace {
 
-// The theorems as "name: line | line" texts, one per theorem, or the error
-// number raised.
+using ::testing::Property;
+using ::testing::Throws;
+
+// The theorems as "[name: line line]", one after the other, or "error N"
+// for the error raised.
 std::string Properties(const std::string& text) {
   zmodel::ZPCClass check;
   try {
@@ -51,12 +54,7 @@ TEST(ParseClass, The32768thAttributeOverflows) {
   wide.attributes.resize(32767);
   EXPECT_EQ(ZParser().ParseClass(wide).StateSchema.Declarations.Count(), 32767);
   wide.attributes.emplace_back();
-  try {
-    ZParser().ParseClass(wide);
-    FAIL() << "expected the overflow error";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.Number(), kOverflow);
-  }
+  EXPECT_THAT([&] { ZParser().ParseClass(wide); }, Throws<Error>(Property(&Error::Number, kOverflow)));
 }
 
 }  // namespace
