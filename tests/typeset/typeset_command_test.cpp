@@ -120,14 +120,18 @@ TEST_F(TypesetTest, LatexErrorsNameTheDocumentLineAndKeepThePreviousPdf) {
   EXPECT_FALSE(TemporaryFoldersLeft());
 }
 
-TEST_F(TypesetTest, FilesBesideTheDocumentAreFoundButTarnsStylesComeFirst) {
+// The user's environment reaches pdflatex: here a style of their own TeX tree.
+TEST_F(TypesetTest, FilesBesideTheDocumentAndTheUsersStylesAreFoundButTarnsStylesComeFirst) {
   REQUIRE_PDFLATEX();
   fs::create_directories(Path("spec"));
+  fs::create_directories(Path("texmf/tex/latex"));
+  Write("texmf/tex/latex/mine.sty", "\\newcommand{\\mine}{}\n");
+  env_["TEXMFHOME"] = Path("texmf").string();
   Write("spec/defs.tex", "\\begin{zed}\n  [Y]\n\\end{zed}\n");
   Write("spec/z-eves.sty", "\\errmessage{not Tarn's style}\n");
   const auto document = Write("spec/main.zed",
-                              "\\documentclass{article}\n\\usepackage{z-eves}\n\\begin{document}\n\\input{defs}\n"
-                              "\\end{document}\n");
+                              "\\documentclass{article}\n\\usepackage{z-eves,mine}\n\\begin{document}\n"
+                              "\\input{defs}\\mine\n\\end{document}\n");
   const auto result = Run({"typeset", document, "-o", "main.pdf"});
   EXPECT_EQ(result.code, 0) << result.err;
   EXPECT_EQ(result.out, "Written to main.pdf\n");
