@@ -17,8 +17,10 @@ using ::testing::HasSubstr;
 class ToolsTest : public TarnRun {};
 
 TEST_F(ToolsTest, StartsWhatTheSettingsSayAndNothingElse) {
-  // A program that writes each of its arguments on a line of started.args.
-  const auto recorder = Write("recorder", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" +
+  // A program that says so on standard output, then writes each of its
+  // arguments on a line of started.args.
+  const auto recorder = Write("recorder", "#!/bin/sh\necho 'the recorder ran'\n"
+                                          "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" +
                                               Path("started.args").string() + "'\n");
   ::chmod(recorder.c_str(), 0755);
   env_["TARN_OPENER"] = recorder;
@@ -71,6 +73,8 @@ TEST_F(ToolsTest, StartsWhatTheSettingsSayAndNothingElse) {
       std::this_thread::sleep_for(std::chrono::milliseconds(25));
     std::this_thread::sleep_for(std::chrono::milliseconds(c.started.empty() ? 200 : 50));
     EXPECT_EQ(Slurp(Path("started.args")), c.started);
+    // Z/EVES shares tarn's terminal; the opener is started hidden, its chatter kept off it.
+    EXPECT_EQ(Slurp(Path(".stdout")).find("the recorder ran") != std::string::npos, !objectz && !c.started.empty());
   }
   for (const auto& name : Files()) EXPECT_THAT(name, ::testing::Not(HasSubstr("pwned")));
 }

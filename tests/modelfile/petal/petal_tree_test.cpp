@@ -87,11 +87,21 @@ TEST(PetalTree, ShapesAndTexts) {
 // kept aside and found all the same.
 TEST(PetalTree, PropertiesByKeyAndLongTexts) {
   const std::string text(70000, 't');
+  // Keys at distances around the longest a node keeps itself.
+  std::string edges;
+  for (int blanks = 249; blanks <= 253; ++blanks)
+    edges += " k" + std::to_string(blanks) + std::string(blanks, ' ') + "\"" + std::to_string(blanks) + "\"";
   const std::string bytes =
-      Body("(object Design \"D\" far" + std::string(300, ' ') + "\"x\" near \"y\"" + " long \"" +
+      Body("(object Design \"D\" far" + std::string(300, ' ') + "\"x\" near \"y\"" + edges + " long \"" +
            text + "\" block\n|" + text + "\n|" + text + "\n near \"z\")");
   const Tree tree = Parse("m.mdl", bytes);
   const Node& design = tree.at(tree.body);
+  for (int blanks = 249; blanks <= 253; ++blanks) {
+    const std::string key = "k" + std::to_string(blanks);
+    ASSERT_NE(tree.Property(design, key), nullptr) << key;
+    EXPECT_EQ(tree.Key(*tree.Property(design, key)), key);
+    EXPECT_EQ(tree.PropertyText(design, key), std::to_string(blanks));
+  }
   EXPECT_EQ(tree.PropertyText(design, "far"), "x");
   EXPECT_EQ(tree.PropertyText(design, "near"), "y");
   EXPECT_EQ(tree.Key(*tree.Property(design, "far")), "far");
