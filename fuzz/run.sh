@@ -100,10 +100,67 @@ start_literals() {  # DIR FILE...
   done
 }
 
+# The models of the tests' case files (tests/modelfile/*/data/*.txt): the
+# lines after each "=== " title up to its first "--- " query, \x{HH} turned
+# into the byte; HEADER goes before those that do not hold MARK.
+start_cases() {  # DIR HEADER MARK FILE...
+  local dir=$1 header=$2 mark=$3 file
+  shift 3
+  perl -e '
+    my ($dir, $header, $mark, $n, $text) = (shift, shift, shift, 0, undef);
+    sub put { return unless defined $text;
+      $text = $header . $text if $header ne "" && index($text, $mark) < 0;
+      open(my $out, ">", "$dir/.case" . $n++) or die; print $out $text; close $out; undef $text; }
+    while (<>) {
+      if (/^=== /) { put(); $text = ""; }
+      elsif (/^--- /) { put(); }
+      elsif (defined $text) { s/\\x\{([0-9A-Fa-f]{2})\}/chr(hex($1))/ge; $text .= $_; }
+      put() if eof;
+    }' "$dir" "$header" "$mark" "$@"
+  for file in "$dir"/.case*; do
+    [ -e "$file" ] || continue
+    start_file "$dir" <"$file"
+    rm -f "$file"
+  done
+}
+
+# The files named *.EXTENSION that the transcripts of tests/cli/data/ write
+# ("file NAME" and its "| " lines), their {xHH}, {tab}, {cr} and {nl} turned
+# into the bytes and {no-eol} dropping the line end.
+start_transcript_files() {  # DIR EXTENSION...
+  local dir=$1 file
+  shift
+  perl -e '
+    my ($dir, $extensions) = (shift, shift); my %want = map { $_ => 1 } split(/ /, $extensions);
+    my ($n, $text) = (0, undef);
+    sub put { return unless defined $text;
+      open(my $out, ">", "$dir/.file" . $n++) or die; print $out $text; close $out; undef $text; }
+    while (<>) {
+      chomp;
+      if (/^\| ?(.*)$/ && defined $text) {
+        my $line = $1; my $end = ($line =~ s/\{no-eol\}$//) ? "" : "\n";
+        $line =~ s/\{x([0-9A-Fa-f]{2})\}/chr(hex($1))/ge;
+        $line =~ s/\{tab\}/\t/g; $line =~ s/\{cr\}/\r/g; $line =~ s/\{nl\}/\n/g;
+        $text .= $line . $end;
+        next;
+      }
+      put();
+      $text = "" if /^file \S+\.(\w+)$/ && $want{$1};
+    }
+    put();' "$dir" "$*" "$root"/tests/cli/data/*.txt
+  for file in "$dir"/.file*; do
+    [ -e "$file" ] || continue
+    start_file "$dir" <"$file"
+    rm -f "$file"
+  done
+}
+
 start_native() {  # DIR
   find "$root/tests" "$root/examples" -name '*.yaml' -type f | while IFS= read -r file; do
     start_file "$1" <"$file"
   done
+  start_cases "$1" "" "" "$root"/tests/modelfile/native/data/*.txt
+  start_transcript_files "$1" yaml
 }
 
 start_petal() {  # DIR
@@ -120,6 +177,8 @@ start_petal() {  # DIR
     fi
   done
   rm -rf "$scratch"
+  start_cases "$1" "$header" "(object Petal" "$root"/tests/modelfile/petal/data/{mapping,errors,trees}.txt
+  start_transcript_files "$1" mdl cat
   if [ -d "$rose" ]; then
     for file in "$rose"/*.mdl "$rose"/*.cat; do
       [ -e "$file" ] && start_file "$1" <"$file"
@@ -131,6 +190,8 @@ start_petal() {  # DIR
 start_xmi() {  # DIR
   local file
   start_literals "$1" "$root"/tests/modelfile/xmi/*.cpp "$root"/tests/cli/*.cpp
+  start_cases "$1" "" "" "$root"/tests/modelfile/xmi/data/mapping.txt
+  start_transcript_files "$1" xmi uml notation
   find "$root/examples" "$root/profile" -name '*.uml' -o -name '*.xmi' -o -name '*.notation' |
     while IFS= read -r file; do start_file "$1" <"$file"; done
   if [ -d "$xmi" ]; then
