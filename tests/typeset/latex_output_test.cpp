@@ -46,7 +46,7 @@ TEST(LatexOutput, ErrorsWarningsAndTheirPlaces) {
       // Ordinary output is neither.
       {"This is pdfTeX, Version 3.14\n(./document.tex LaTeX2e <2022-11-01>\nOutput written on document.pdf (1 page).\n"
        "Overfull \\hbox (3.0pt too wide) in paragraph at lines 4--5\nmy: text 3: no\n./document.tex:: odd\n"
-       "Package of two words Warning: prose, not a package's warning\n",
+       "Package of two words Warning: prose, not a package's warning\nDocument Warning: nor is this\n",
        ""},
   };
   for (const auto& c : cases) EXPECT_EQ(Describe(ReadLatexOutput(c.output)), c.expected) << c.output;
