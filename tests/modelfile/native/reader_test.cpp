@@ -85,6 +85,13 @@ TEST(NativeReader, NextLineAndLineAndParagraphSeparatorsAreCharacters) {
   for (int i = 0; i < 3000; ++i)
     ASSERT_EQ(classes[static_cast<std::size_t>(i) + 1].name,
               "c" + std::to_string(i) + ls + nel + ps);
+  // A separator whose first byte ends a piece the parser asks for, wherever
+  // that end falls in its first 16 KB.
+  for (std::size_t pad = 16300; pad < 16400; ++pad) {
+    const std::string name = std::string(pad, 'a') + nel + "b";
+    const auto one = ParseNativeModel("tarn-model: 1\nencoding: utf-8\nclasses:\n  - name: " + name + "\n", "model.yaml");
+    ASSERT_EQ(one->model.classes.at(0).name, name) << pad;
+  }
 }
 
 // A file that cannot be read on is the platform's error, not a syntax error.
