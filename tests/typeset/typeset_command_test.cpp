@@ -118,6 +118,12 @@ TEST_F(TypesetTest, LatexErrorsNameTheDocumentLineAndKeepThePreviousPdf) {
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(Slurp(Path("broken.pdf")), "previous");
   EXPECT_FALSE(TemporaryFoldersLeft());
+
+  // A message longer than the 79 characters where pdflatex would break it.
+  const std::string style(90, 's');
+  const auto missing = Write("missing.zed", "\\documentclass{article}\n\\usepackage{" + style +
+                                                      "}\n\\begin{document}\nx\n\\end{document}\n");
+  EXPECT_EQ(Run({"typeset", missing}).err, "tarn: error: LaTeX Error: File `" + style + ".sty' not found.\n");
 }
 
 // The user's environment reaches pdflatex: here a style of their own TeX tree.
