@@ -20,6 +20,7 @@ TEST(SplitCommandLine, BlanksSeparateQuotesGroupShellCharactersAreOrdinary) {
       {"  zeves   -x\tfile ", {"zeves", "-x", "file"}},
       {"\"/opt/Z EVES/zeves\" 'a \"b\"' c\\ d", {"/opt/Z EVES/zeves", "a \"b\"", "c d"}},
       {"\"say \\\"hi\\\" \\\\ \\n\"", {"say \"hi\" \\ \\n"}},
+      {"\"C:\\Program Files\\\\\" x", {"C:\\Program Files\\", "x"}},
       {"a''b \"\"", {"ab", ""}},
       {"   ", {}},
       {"zeves; rm -rf $(x) | y", {"zeves;", "rm", "-rf", "$(x)", "|", "y"}},
