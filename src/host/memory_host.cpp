@@ -28,11 +28,6 @@ void TaggedValues::Set(std::string name, std::string value) {
   entries.push_back({std::string(kTool), std::move(name), std::move(value)});
 }
 
-std::string MemoryModel::Where(const Place& place) const {
-  if (place.line == 0 || place.file >= files.size()) return {};
-  return files[place.file] + ":" + std::to_string(place.line) + ":" + std::to_string(place.column);
-}
-
 Items<Parameter> MemoryOperation::OperationParameters() const {
   return View<Parameter>(parameters);
 }

@@ -214,9 +214,6 @@ struct MemoryModel final : Model {
   // Rose model, the diagram file of an XMI model...), as it named them.
   std::vector<std::string> files;
 
-  // "FILE:LINE:COLUMN" of a place; "" when it has none.
-  std::string Where(const Place& place) const;
-
   Items<Element> SelectedItems() const override { return Items<Element>(selection); }
   const Package& RootCategory() const override { return root; }
 };
