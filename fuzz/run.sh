@@ -76,6 +76,16 @@ start_file() {  # DIR < bytes
   mv "$tmp" "$1/$(sha1sum <"$tmp" | cut -c1-40)"
 }
 
+# Moves the files DIR/PREFIX* that a scan wrote into the starting corpus.
+start_written() {  # DIR PREFIX
+  local written
+  for written in "$1/$2"*; do
+    [ -e "$written" ] || continue
+    start_file "$1" <"$written"
+    rm -f "$written"
+  done
+}
+
 # The quoted and raw string literals of C++ test sources, one input each, with
 # their escapes (\r, \n, \\...) turned into the bytes they stand for.
 start_literals() {  # DIR FILE...
@@ -93,18 +103,14 @@ start_literals() {  # DIR FILE...
       print > (dir "/.raw" n)
       if (done) { inside = 0; close(dir "/.raw" n) }
     }' "$@"
-  for raw in "$dir"/.raw*; do
-    [ -e "$raw" ] || continue
-    start_file "$dir" <"$raw"
-    rm -f "$raw"
-  done
+  start_written "$dir" .raw
 }
 
 # The models of the tests' case files (tests/modelfile/*/data/*.txt): the
 # lines after each "=== " title up to its first "--- " query, \x{HH} turned
 # into the byte; HEADER goes before those that do not hold MARK.
 start_cases() {  # DIR HEADER MARK FILE...
-  local dir=$1 header=$2 mark=$3 file
+  local dir=$1 header=$2 mark=$3
   shift 3
   perl -e '
     my ($dir, $header, $mark, $n, $text) = (shift, shift, shift, 0, undef);
@@ -117,18 +123,14 @@ start_cases() {  # DIR HEADER MARK FILE...
       elsif (defined $text) { s/\\x\{([0-9A-Fa-f]{2})\}/chr(hex($1))/ge; $text .= $_; }
       put() if eof;
     }' "$dir" "$header" "$mark" "$@"
-  for file in "$dir"/.case*; do
-    [ -e "$file" ] || continue
-    start_file "$dir" <"$file"
-    rm -f "$file"
-  done
+  start_written "$dir" .case
 }
 
 # The files named *.EXTENSION that the transcripts of tests/cli/data/ write
 # ("file NAME" and its "| " lines), their {xHH}, {tab}, {cr} and {nl} turned
 # into the bytes and {no-eol} dropping the line end.
 start_transcript_files() {  # DIR EXTENSION...
-  local dir=$1 file
+  local dir=$1
   shift
   perl -e '
     my ($dir, $extensions) = (shift, shift); my %want = map { $_ => 1 } split(/ /, $extensions);
@@ -148,11 +150,7 @@ start_transcript_files() {  # DIR EXTENSION...
       $text = "" if /^file \S+\.(\w+)$/ && $want{$1};
     }
     put();' "$dir" "$*" "$root"/tests/cli/data/*.txt
-  for file in "$dir"/.file*; do
-    [ -e "$file" ] || continue
-    start_file "$dir" <"$file"
-    rm -f "$file"
-  done
+  start_written "$dir" .file
 }
 
 start_native() {  # DIR
