@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "addin/command_line.hpp"
 #include "addin/dialogs/form_about.hpp"
 #include "addin/dialogs/form_dialog.hpp"
 #include "objectz/generator.hpp"
@@ -134,9 +133,9 @@ void ITarn::RunZEves(const std::string& fileName) {
   OpenIni();
   if (!platform_.messages.AskYesNo(kZEvesQuestion)) return;
   CheckStartSetting(kZEvesPathKey, ZEvesPath);
-  const auto words = NameDocument(SplitCommandLine(ZEvesPath), fileName);
-  if (words.empty()) throw Error(kInvalidCall, "No Z/EVES command line is configured.");
-  if (platform_.programs.Start(words, WindowState::kMaximizedWithFocus) == 0)
+  if (ZEvesPath.empty())
+    throw Error(kInvalidCall, "No Z/EVES command line is configured.");
+  if (platform_.programs.StartCommandLine(ZEvesPath, fileName) == 0)
     throw Error(kZEvesNotStarted, "Z/EVES did not start.");
 }
 
@@ -145,13 +144,7 @@ void ITarn::RunTypeChecker() {
   if (!platform_.messages.AskYesNo(kTypeCheckerQuestion)) return;
   if (WizardUrl.empty()) throw Error(kInvalidCall, "No Wizard address is configured.");
   CheckStartSetting(kWizardUrlKey, WizardUrl);
-  // The opener (xdg-open) takes no "--" that would end its options, so an
-  // address that looks like one is refused instead.
-  if (WizardUrl.front() == '-')
-    throw Error(kInvalidCall, "The setting WizardUrl begins with '-', which the opener would take as an "
-                              "option; nothing was started.");
-  // The address is one argument of the opener, whatever characters it holds.
-  if (platform_.programs.Start({platform_.opener, WizardUrl}, WindowState::kHidden) == 0)
+  if (platform_.programs.OpenAddress(WizardUrl) == 0)
     throw Error(kTypeCheckerNotStarted, "The type checker did not start.");
 }
 

@@ -24,8 +24,6 @@ struct Platform {
   ProgramStarter& programs;
   DialogWindows& windows;
   SettingsLocation settings;
-  // Opens an address in the desktop's browser, the counterpart of "start".
-  std::string opener = "xdg-open";
 };
 
 // How a working command ended, for callers that must tell (exit codes).

@@ -5,7 +5,6 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "common/error.hpp"
 
@@ -42,16 +41,20 @@ class MessageBoxes {
   virtual void ShowWarning(const std::string& text) = 0;
 };
 
-enum class WindowState { kMaximizedWithFocus, kHidden };
-
+// Starting the external tools without waiting for them. Each start returns
+// the task id; 0 when the program could not be started for a reason of its
+// own. A platform failure (no such program, no permission) raises its
+// platform error.
 class ProgramStarter {
  public:
   virtual ~ProgramStarter() = default;
-  // Starts argv[0] with the other words as its arguments, without waiting and
-  // without a shell. Returns the task id; 0 when the program could not be
-  // started for a reason of its own. A platform failure (no such program, no
-  // permission) raises its platform error.
-  virtual long Start(const std::vector<std::string>& argv, WindowState state) = 0;
+  // Starts the configured Z/EVES command line, not blank, in a maximised
+  // window that gets the focus. `document` is the file just written, which a
+  // platform may let the command line name.
+  virtual long StartCommandLine(const std::string& commandLine, const std::string& document) = 0;
+  // Opens the Wizard address, not empty, in the desktop's browser, with no
+  // window of its own.
+  virtual long OpenAddress(const std::string& address) = 0;
 };
 
 }  // namespace tarn::addin

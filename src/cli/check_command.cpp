@@ -68,7 +68,8 @@ class CheckPlatform final : public addin::SaveFileDialog,
   bool AskYesNo(const std::string&) override { return false; }
   bool ShowConfiguration(addin::FormDialog&) override { return false; }
   void ShowAbout(const addin::FormAbout&) override {}
-  long Start(const std::vector<std::string>&, addin::WindowState) override { return 0; }
+  long StartCommandLine(const std::string&, const std::string&) override { return 0; }
+  long OpenAddress(const std::string&) override { return 0; }
 };
 
 class Checker {
@@ -86,7 +87,7 @@ class Checker {
     platform.explain = [&](const Error& error) {
       return Explain(CommandContext{command, model_, Settings(options_), Opener()}, error);
     };
-    addin::ITarn tarn(addin::Platform{platform, platform, platform, platform, Settings(options_), Opener()});
+    addin::ITarn tarn(addin::Platform{platform, platform, platform, platform, Settings(options_)});
     if (command == addin::Command::kPropertyChecker) tarn.RunPropertyChecker(loaded_.App());
     if (command == addin::Command::kRefinementChecker) tarn.RunRefinementChecker(loaded_.App());
     if (command == addin::Command::kGenerator) tarn.RunGenerator(loaded_.App());

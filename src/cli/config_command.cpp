@@ -3,7 +3,7 @@
 // split or an address that is not a URL never reaches the settings file.
 #include <iostream>
 
-#include "addin/command_line.hpp"
+#include "cli/command_line.hpp"
 #include "cli/commands.hpp"
 #include "cli/program_starter.hpp"
 
@@ -13,7 +13,7 @@ namespace {
 // Why the Z/EVES command line cannot be used; "" when it can.
 std::string RefuseCommandLine(const std::string& commandLine) {
   try {
-    addin::SplitCommandLine(commandLine);
+    SplitCommandLine(commandLine);
     return {};
   } catch (const Error& error) {
     return error.Description();
@@ -56,9 +56,9 @@ int RunConfig(const Options& options) {
     return commandLine ? RefuseCommandLine(value) : RefuseUrl(value);
   };
   Terminal terminal(options.answers, PromptsAllowed(), std::cin, std::cout, std::cerr, hooks);
-  PosixProgramStarter starter;
+  PosixProgramStarter starter(Opener());
   const auto location = Settings(options);
-  addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, location, Opener()});
+  addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, location});
   tarn.RunConfiguration(host::MemoryApplication());
   tarn.OpenIni();
   // Writing the settings reports no failure of its own: read the values
@@ -80,8 +80,8 @@ int RunConfig(const Options& options) {
 
 int RunAbout(const Options& options) {
   Terminal terminal(options.answers, false, std::cin, std::cout, std::cerr);
-  PosixProgramStarter starter;
-  addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, Settings(options), Opener()});
+  PosixProgramStarter starter(Opener());
+  addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, Settings(options)});
   tarn.RunAbout(host::MemoryApplication());
   return kSuccess;
 }

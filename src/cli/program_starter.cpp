@@ -6,13 +6,27 @@
 
 #include <cerrno>
 
+#include "cli/command_line.hpp"
 #include "common/error.hpp"
 
 extern char** environ;
 
 namespace tarn::cli {
 
-long PosixProgramStarter::Start(const std::vector<std::string>& argv, addin::WindowState state) {
+long PosixProgramStarter::StartCommandLine(const std::string& commandLine, const std::string& document) {
+  return Start(NameDocument(SplitCommandLine(commandLine), document), false);
+}
+
+long PosixProgramStarter::OpenAddress(const std::string& address) {
+  // The opener takes no "--" that would end its options, so an address that
+  // looks like one is refused instead.
+  if (address.front() == '-')
+    throw Error(kInvalidCall, "The setting WizardUrl begins with '-', which the opener would take as an "
+                              "option; nothing was started.");
+  return Start({opener_, address}, true);
+}
+
+long PosixProgramStarter::Start(const std::vector<std::string>& argv, bool hidden) {
   std::vector<char*> args;
   for (const auto& word : argv) args.push_back(const_cast<char*>(word.c_str()));
   args.push_back(nullptr);
@@ -20,7 +34,7 @@ long PosixProgramStarter::Start(const std::vector<std::string>& argv, addin::Win
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  if (state == addin::WindowState::kHidden) {
+  if (hidden) {
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
   }

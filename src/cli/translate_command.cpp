@@ -137,7 +137,7 @@ int RunBatch(addin::Command command, const Options& options) {
 
   const std::string extension = command == addin::Command::kGenerator ? ".tex" : ".zed";
   const auto settings = Settings(options);
-  PosixProgramStarter starter;
+  PosixProgramStarter starter(Opener());
   int failed = 0;
   for (const auto& item : items) {
     const auto path = (fs::path(options.outputDir) / (item.fileName + extension)).string();
@@ -163,7 +163,7 @@ int RunBatch(addin::Command command, const Options& options) {
     answers.output = path;
     answers.run = false;
     Terminal terminal(answers, false, std::cin, std::cout, std::cerr, hooks);
-    addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, settings, Opener()});
+    addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, settings});
     ApplyTypeset(tarn, options, model);
     const auto outcome = Run(tarn, command, model.App());
     if (item.diagram != nullptr) memory.root.diagrams.pop_front();
@@ -216,8 +216,8 @@ int RunTranslation(const std::string& name, Options options) {
     }
   };
   Terminal terminal(options.answers, prompts, std::cin, std::cout, std::cerr, hooks);
-  PosixProgramStarter starter;
-  addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, settings, Opener()});
+  PosixProgramStarter starter(Opener());
+  addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, settings});
   ApplyTypeset(tarn, options, model);
   return ExitCodeOf(Run(tarn, command, model.App()));
 }

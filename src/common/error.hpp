@@ -18,6 +18,7 @@ enum ErrorNumber : std::int32_t {
   kFileNotFound = 53,          // platform: a program or file that does not exist
   kPermissionDenied = 70,      // platform: no access
   kPathFileAccess = 75,        // platform: any other failure to read or write a file
+  kPathNotFound = 76,          // platform: a folder of the path does not exist
   kNotOneItem = 1001,
   kWrongKind = 1002,
   kOperationsDiffer = 1004,

@@ -92,7 +92,8 @@ class Application {
  public:
   virtual ~Application() = default;
   virtual const Model& ActiveModel() const = 0;
-  const Model& CurrentModel() const { return ActiveModel(); }
+  // The same model, asked for by another name (the Object-Z generator does).
+  virtual const Model& CurrentModel() const { return ActiveModel(); }
 };
 
 // The first class diagram of the root package (GetAt(1) of its diagrams).

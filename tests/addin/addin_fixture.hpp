@@ -23,8 +23,7 @@ struct ScriptedPlatform : addin::SaveFileDialog, addin::MessageBoxes, addin::Pro
   std::deque<bool> answers;  // Yes = true
   std::vector<std::string> messages, questions, warnings;
   long taskId = 4242;
-  std::vector<std::vector<std::string>> started;
-  std::vector<addin::WindowState> states;
+  std::vector<std::string> started;  // "run COMMAND LINE on DOCUMENT" or "open ADDRESS"
   std::optional<std::pair<std::string, std::string>> edit;  // what is typed in the configuration dialog
   bool ok = true;                                           // how it is closed: OK or Cancel
   std::vector<std::pair<std::string, std::string>> loaded;  // what the configuration dialog showed
@@ -43,9 +42,12 @@ struct ScriptedPlatform : addin::SaveFileDialog, addin::MessageBoxes, addin::Pro
     answers.pop_front();
     return answer;
   }
-  long Start(const std::vector<std::string>& argv, addin::WindowState state) override {
-    started.push_back(argv);
-    states.push_back(state);
+  long StartCommandLine(const std::string& commandLine, const std::string& document) override {
+    started.push_back("run " + commandLine + " on " + document);
+    return taskId;
+  }
+  long OpenAddress(const std::string& address) override {
+    started.push_back("open " + address);
     return taskId;
   }
   bool ShowConfiguration(addin::FormDialog& form) override {

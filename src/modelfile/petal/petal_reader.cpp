@@ -1,18 +1,16 @@
 #include "modelfile/petal/petal_reader.hpp"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
-#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "common/error.hpp"
+#include "common/file_identity.hpp"
 #include "common/mapped_file.hpp"
 #include "modelfile/load_error.hpp"
 #include "modelfile/petal/char_set.hpp"
@@ -167,21 +165,6 @@ struct Missing {
   std::string prefix;  // canonical qualified name of the package
   std::string file_name;
 };
-
-// A file on disk whatever the spelling of its path: its device and inode.
-struct FileIdentity {
-  dev_t device = 0;
-  ino_t inode = 0;
-  bool operator<(const FileIdentity& other) const {
-    return std::tie(device, inode) < std::tie(other.device, other.inode);
-  }
-};
-
-std::optional<FileIdentity> IdentityOf(const std::string& path) {
-  struct stat status {};
-  if (::stat(path.c_str(), &status) != 0) return std::nullopt;
-  return FileIdentity{status.st_dev, status.st_ino};
-}
 
 class Loader {
  public:

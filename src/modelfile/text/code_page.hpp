@@ -1,8 +1,7 @@
 // Converting texts between the UTF-8 of a model file and the model's code
-// page with the platform's converter (iconv).
+// page with the platform's converter (iconv; MultiByteToWideChar and
+// WideCharToMultiByte on Windows).
 #pragma once
-
-#include <iconv.h>
 
 #include <cstddef>
 #include <memory>
@@ -40,10 +39,11 @@ class CodePage {
   Conversion ToUtf8(std::string_view bytes);
 
  private:
-  CodePage(iconv_t from_utf8, iconv_t to_utf8) : from_utf8_(from_utf8), to_utf8_(to_utf8) {}
+  struct Converters;  // the platform's converters of this code page
 
-  iconv_t from_utf8_;
-  iconv_t to_utf8_;
+  explicit CodePage(std::unique_ptr<Converters> converters);
+
+  std::unique_ptr<Converters> converters_;
 };
 
 // `bytes` of that code page as UTF-8, to show or compare names with what

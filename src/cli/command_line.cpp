@@ -1,11 +1,11 @@
-#include "addin/command_line.hpp"
+#include "cli/command_line.hpp"
 
 #include <filesystem>
 
 #include "common/atomic_file.hpp"
 #include "common/error.hpp"
 
-namespace tarn::addin {
+namespace tarn::cli {
 
 std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
   std::vector<std::string> words;
@@ -56,4 +56,4 @@ std::vector<std::string> NameDocument(std::vector<std::string> words, const std:
   return words;
 }
 
-}  // namespace tarn::addin
+}  // namespace tarn::cli

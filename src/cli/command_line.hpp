@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace tarn::addin {
+namespace tarn::cli {
 
 // Words are separated by blanks and tabs. Single quotes keep everything up
 // to the next single quote; double quotes keep everything up to the next
@@ -20,4 +20,4 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 // to standard output ("-").
 std::vector<std::string> NameDocument(std::vector<std::string> words, const std::string& fileName);
 
-}  // namespace tarn::addin
+}  // namespace tarn::cli

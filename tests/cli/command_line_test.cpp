@@ -1,4 +1,4 @@
-#include "addin/command_line.hpp"
+#include "cli/command_line.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -7,7 +7,7 @@
 
 #include "common/error.hpp"
 
-namespace tarn::addin {
+namespace tarn::cli {
 namespace {
 
 using ::testing::ElementsAre;
@@ -43,4 +43,4 @@ TEST(NameDocument, FileStandsForTheDocumentsPath) {
 }
 
 }  // namespace
-}  // namespace tarn::addin
+}  // namespace tarn::cli
