@@ -1,19 +1,26 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building Tarn needs, when any is missing;
 # with --dev also what developing needs: the tests, benchmarks and fuzz
-# targets, and the programs the tests run (man, zsh, fish, pdflatex). Needs
-# root for apt-get; otherwise it names what to install.
-#   scripts/install-deps.sh [--dev]
+# targets, and the programs the tests run (man, zsh, fish, pdflatex); with
+# --windows what building the Windows add-in and testing it under Wine needs
+# (MinGW-w64, widl, NSIS, Wine, a virtual display). Needs root for apt-get;
+# otherwise it names what to install.
+#   scripts/install-deps.sh [--dev | --windows]
 set -euo pipefail
 
 packages=(build-essential cmake libyaml-dev libcli11-dev libxml2-dev)
 dev_packages=(libgtest-dev libgmock-dev libbenchmark-dev time clang libclang-rt-14-dev
               man-db zsh fish texlive-latex-base texlive-science)
+windows_packages=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev nsis
+                  wine wine64 xvfb xdotool imagemagick python3)
+# Wine recommends far more than the tests use (fonts, sound, GStreamer...).
+apt_options=()
 
 case "${1:-}" in
   --dev) packages+=("${dev_packages[@]}") ;;
+  --windows) packages+=("${windows_packages[@]}"); apt_options+=(--no-install-recommends) ;;
   "") ;;
-  *) echo "usage: scripts/install-deps.sh [--dev]" >&2; exit 2 ;;
+  *) echo "usage: scripts/install-deps.sh [--dev | --windows]" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -30,4 +37,4 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 echo "Installing ${missing[*]}" >&2
 apt-get update -qq
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq ${apt_options[@]+"${apt_options[@]}"} "${missing[@]}" >/dev/null

@@ -1,7 +1,9 @@
 // A fake of the modelling tool for the add-in's tests: an automation server
 // (ProgID "TarnTest.FakeRose") whose objects answer the dispatch identifiers
 // that Tarn calls, serving a Rose model that Tarn's own petal reader loads.
-// Besides the tool's members, the application object has three of its own:
+// Scripts may call the tool's members by name as well (ActiveModel,
+// SelectedItems, ItemCount, ItemAt). Besides the tool's members, the
+// application object has three of its own:
 //   Open PATH        loads the model (a .mdl or .cat file and its units)
 //   Select ID, ...   selects the classes and associations named as --select
 //                    names them (quid, qualified name, unique name); none
@@ -115,7 +117,8 @@ class FakeObject final : public IDispatch {
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
     static const std::pair<const wchar_t*, DISPID> kNamed[] = {
         {L"CurrentModel", kCurrentModel}, {L"RootCategory", kRootCategory}, {L"ClassDiagrams", kClassDiagrams},
-        {L"GetAt", kGetAt}, {L"Open", kOpen}, {L"Select", kSelect}, {L"ItemIds", kItemIds}};
+        {L"GetAt", kGetAt}, {L"Open", kOpen}, {L"Select", kSelect}, {L"ItemIds", kItemIds},
+        {L"ActiveModel", 209}, {L"SelectedItems", 12681}, {L"ItemCount", 202}, {L"ItemAt", 203}};
     HRESULT result = S_OK;
     for (UINT i = 0; i < count; ++i) {
       ids[i] = DISPID_UNKNOWN;
