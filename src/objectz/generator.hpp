@@ -11,6 +11,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "common/count.hpp"
 #include "host/host.hpp"
 #include "objectz/cardinality.hpp"
 
@@ -57,6 +58,14 @@ class Generator {
   // The zed paragraph declaring the recorded names, with single-CR line
   // breaks, or "" when nothing is recorded.
   std::string ProcessGivenSets() const;
+
+  // What the automation interface shows of the generator's state: the next
+  // free slot of the given-set table (1 when it is empty), its highest index,
+  // and whether the class written last has an attribute with an initial
+  // value.
+  std::int16_t ActualGivenSets() const { return CountOf(gaGivenSets.size() + 1); }
+  std::int16_t MaxGivenSets() const { return giMaxGivenSets; }
+  bool AttributeFlag() const { return attributeFlag; }
 
  private:
   void MapUMLClassDiagramToOZ();

@@ -8,6 +8,10 @@
 #include "common/error.hpp"
 
 namespace tarn::win {
+
+// {3E1C2F70-5B8A-4D2E-9C61-7A4B0D9E1F35}
+const IID kImplementedIid = {0x3e1c2f70, 0x5b8a, 0x4d2e, {0x9c, 0x61, 0x7a, 0x4b, 0x0d, 0x9e, 0x1f, 0x35}};
+
 namespace {
 
 HMODULE module = nullptr;

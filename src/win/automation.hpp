@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tarn::win {
 
@@ -47,26 +48,77 @@ HRESULT ResultOf(std::int32_t number);
 // "Tarn") as the rich error information that callers read.
 HRESULT Guard(REFIID iid, const std::function<void()>& body);
 
-// IUnknown, IDispatch and ISupportErrorInfo for an object whose default (and
-// only) interface is `Interface`, a dual interface of the type library.
-template <class Interface>
-class Automation : public Interface, public ISupportErrorInfo {
+// What every object of the server is besides its interface, so that an
+// interface pointer a caller passes can be told to be one of the server's
+// own objects, and of which class (see Implementation).
+class Implemented {
  public:
-  Automation() { AddModuleReference(); }
-  virtual ~Automation() { ReleaseModuleReference(); }
-  Automation(const Automation&) = delete;
-  Automation& operator=(const Automation&) = delete;
+  virtual ~Implemented() = default;
+};
+
+// The private identifier an object of the server answers with its
+// Implemented side, without a new reference.
+extern const IID kImplementedIid;
+
+// The object of class T behind an interface pointer that a caller holds a
+// reference to; null when the pointer is null or not a T of this server.
+template <class T>
+T* Implementation(IUnknown* object) {
+  if (object == nullptr) return nullptr;
+  void* implemented = nullptr;
+  if (FAILED(object->QueryInterface(kImplementedIid, &implemented))) return nullptr;
+  return dynamic_cast<T*>(static_cast<Implemented*>(implemented));
+}
+
+// A reference to an object, released with the holder.
+template <class T>
+class Ref {
+ public:
+  Ref() = default;
+  // Takes a reference of its own.
+  explicit Ref(T* object) : object_(object) {
+    if (object_ != nullptr) object_->AddRef();
+  }
+  Ref(const Ref& other) : Ref(other.object_) {}
+  Ref& operator=(const Ref& other) {
+    Ref copy(other);
+    std::swap(object_, copy.object_);
+    return *this;
+  }
+  ~Ref() {
+    if (object_ != nullptr) object_->Release();
+  }
+  // A new object whose first reference this takes over.
+  static Ref Adopt(T* created) {
+    Ref ref;
+    ref.object_ = created;
+    return ref;
+  }
+  T* get() const { return object_; }
+  T* operator->() const { return object_; }
+  explicit operator bool() const { return object_ != nullptr; }
+
+ private:
+  T* object_ = nullptr;
+};
+
+// IUnknown for an object of one interface, counted among the module's
+// living objects.
+template <class Interface>
+class Unknown : public Interface {
+ public:
+  Unknown() { AddModuleReference(); }
+  virtual ~Unknown() { ReleaseModuleReference(); }
+  Unknown(const Unknown&) = delete;
+  Unknown& operator=(const Unknown&) = delete;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (out == nullptr) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(Interface)) {
-      *out = static_cast<Interface*>(this);
-    } else if (iid == IID_ISupportErrorInfo) {
-      *out = static_cast<ISupportErrorInfo*>(this);
-    } else {
+    if (iid != IID_IUnknown && iid != __uuidof(Interface)) {
       *out = nullptr;
       return E_NOINTERFACE;
     }
+    *out = static_cast<Interface*>(this);
     AddRef();
     return S_OK;
   }
@@ -76,6 +128,34 @@ class Automation : public Interface, public ISupportErrorInfo {
     if (left == 0) delete this;
     return left;
   }
+
+ private:
+  std::atomic<ULONG> references_{1};
+};
+
+// IUnknown, IDispatch and ISupportErrorInfo for an object whose default (and
+// only) interface is `Interface`, a dual interface of the type library.
+template <class Interface>
+class Automation : public Unknown<Interface>, public ISupportErrorInfo, public Implemented {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    if (iid == IID_ISupportErrorInfo) {
+      *out = static_cast<ISupportErrorInfo*>(this);
+    } else if (iid == kImplementedIid) {
+      *out = static_cast<Implemented*>(this);
+      return S_OK;
+    } else if (iid == IID_IDispatch) {
+      *out = static_cast<Interface*>(this);
+    } else {
+      return Unknown<Interface>::QueryInterface(iid, out);
+    }
+    AddRef();
+    return S_OK;
+  }
+  // One count for both interfaces.
+  ULONG STDMETHODCALLTYPE AddRef() override { return Unknown<Interface>::AddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return Unknown<Interface>::Release(); }
 
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     if (count == nullptr) return E_POINTER;
@@ -111,9 +191,6 @@ class Automation : public Interface, public ISupportErrorInfo {
 
  protected:
   HRESULT Guarded(const std::function<void()>& body) { return Guard(__uuidof(Interface), body); }
-
- private:
-  std::atomic<ULONG> references_{1};
 };
 
 }  // namespace tarn::win

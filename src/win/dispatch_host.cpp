@@ -231,20 +231,28 @@ class Dispatched {
     return object;
   }
   // A collection that a member returns, its elements made into host objects
-  // when asked for; `itemAt` is the member that fetches one.
-  template <class Host, class Wrapper>
-  host::Items<Host> Collection(const Member& member, const Member& itemAt = kItemAt) const {
+  // by `wrap` when asked for; `itemAt` is the member that fetches one.
+  template <class Host>
+  host::Items<Host> Collection(const Member& member, const Member& itemAt,
+                               std::function<const Host&(DispatchSession&, IDispatch*)> wrap) const {
     IDispatch* collection = Object(member);
     Value count;
     Call(collection, kItemCount, count);
     DispatchSession& session = session_;
-    return host::Items<Host>(count.Count(kItemCount), [&session, collection, itemAt](int index) -> const Host& {
+    return host::Items<Host>(count.Count(kItemCount), [&session, collection, itemAt, wrap](int index) -> const Host& {
       Value item;
       Call(collection, itemAt, item, Position(index));
       IDispatch* object = item.Object(itemAt);
-      auto wrapper = std::make_shared<Wrapper>(session, object);
+      const Host& wrapped = wrap(session, object);
       object->Release();
-      return session.Keep(std::move(wrapper));
+      return wrapped;
+    });
+  }
+  // The same for elements of one kind.
+  template <class Host, class Wrapper>
+  host::Items<Host> Collection(const Member& member, const Member& itemAt = kItemAt) const {
+    return Collection<Host>(member, itemAt, [](DispatchSession& session, IDispatch* object) -> const Host& {
+      return session.Keep(std::make_shared<Wrapper>(session, object));
     });
   }
 
@@ -363,16 +371,9 @@ class DispatchModel final : public host::Model, protected Dispatched {
  public:
   using Dispatched::Dispatched;
   host::Items<host::Element> SelectedItems() const override {
-    IDispatch* collection = Object(kSelectedItems);
-    Value count;
-    Call(collection, kItemCount, count);
-    DispatchSession& session = session_;
-    return host::Items<host::Element>(count.Count(kItemCount), [&session, collection](int index) -> const host::Element& {
-      Value item;
-      Call(collection, kItemAt, item, Position(index));
-      IDispatch* object = item.Object(kItemAt);
+    return Collection<host::Element>(kSelectedItems, kItemAt, [](DispatchSession& session, IDispatch* object)
+                                                                  -> const host::Element& {
       const DispatchItem probe(session, object);
-      object->Release();
       if (probe.IsKind("Class")) return session.Keep(std::make_shared<DispatchClass>(session, object));
       if (probe.IsKind("Association")) return session.Keep(std::make_shared<DispatchAssociation>(session, object));
       return session.Keep(std::make_shared<DispatchItem>(session, object));

@@ -2,7 +2,6 @@
 
 #include <olectl.h>
 
-#include <atomic>
 #include <new>
 #include <string>
 
@@ -11,29 +10,10 @@
 namespace tarn::win {
 namespace {
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public Unknown<IClassFactory> {
  public:
-  explicit ClassFactory(const PublicClass& made) : made_(made) { AddModuleReference(); }
-  ~ClassFactory() { ReleaseModuleReference(); }
-  ClassFactory(const ClassFactory&) = delete;
-  ClassFactory& operator=(const ClassFactory&) = delete;
+  explicit ClassFactory(const PublicClass& made) : made_(made) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    if (iid != IID_IUnknown && iid != IID_IClassFactory) {
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    *out = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
@@ -58,7 +38,6 @@ class ClassFactory final : public IClassFactory {
 
  private:
   const PublicClass& made_;
-  std::atomic<ULONG> references_{1};
 };
 
 std::wstring Text(REFGUID guid) {
@@ -94,11 +73,11 @@ bool SetValue(const std::wstring& key, const wchar_t* name, const std::wstring& 
   return set;
 }
 
-bool Register(const PublicClass& made, const std::wstring& path, ServerLibrary library) {
+bool Register(const PublicClass& made, const std::wstring& path) {
   const std::wstring progId = made.progId;
   const std::wstring key = L"CLSID\\" + Text(made.clsid);
-  const bool described = library.library == nullptr ||
-                         (SetValue(key + L"\\TypeLib", nullptr, Text(*library.library)) &&
+  const bool described = kTypeLibrary == nullptr ||
+                         (SetValue(key + L"\\TypeLib", nullptr, Text(*kTypeLibrary)) &&
                           SetValue(key + L"\\VERSION", nullptr, L"1.0") && SetValue(key + L"\\Programmable", nullptr, L""));
   return described && SetValue(key, nullptr, progId) && SetValue(key + L"\\InprocServer32", nullptr, path) &&
          SetValue(key + L"\\InprocServer32", L"ThreadingModel", L"Apartment") &&
@@ -107,11 +86,22 @@ bool Register(const PublicClass& made, const std::wstring& path, ServerLibrary l
 }
 
 }  // namespace
+}  // namespace tarn::win
 
-HRESULT GetClassObject(std::span<const PublicClass> classes, REFCLSID clsid, REFIID iid, void** out) {
+using namespace tarn::win;
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    SetModule(instance);
+    DisableThreadLibraryCalls(instance);
+  }
+  return TRUE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  for (const PublicClass& made : classes) {
+  for (const PublicClass& made : kPublicClasses) {
     if (!IsEqualCLSID(clsid, made.clsid)) continue;
     auto* factory = new (std::nothrow) ClassFactory(made);
     if (factory == nullptr) return E_OUTOFMEMORY;
@@ -122,27 +112,27 @@ HRESULT GetClassObject(std::span<const PublicClass> classes, REFCLSID clsid, REF
   return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-HRESULT RegisterServer(std::span<const PublicClass> classes, ServerLibrary library) {
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return ModuleInUse() ? S_FALSE : S_OK; }
+
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
   const std::wstring path = ModulePath();
   if (path.empty()) return SELFREG_E_CLASS;
-  if (library.library != nullptr) {
+  if (kTypeLibrary != nullptr) {
     ITypeLib* loaded = nullptr;
     if (FAILED(LoadTypeLibEx(path.c_str(), REGKIND_REGISTER, &loaded))) return SELFREG_E_TYPELIB;
     loaded->Release();
   }
-  for (const PublicClass& made : classes)
-    if (!Register(made, path, library)) return SELFREG_E_CLASS;
+  for (const PublicClass& made : kPublicClasses)
+    if (!Register(made, path)) return SELFREG_E_CLASS;
   return S_OK;
 }
 
-HRESULT UnregisterServer(std::span<const PublicClass> classes, ServerLibrary library) {
-  for (const PublicClass& made : classes) {
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
+  for (const PublicClass& made : kPublicClasses) {
     RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + Text(made.clsid)).c_str());
     RegDeleteTreeW(HKEY_CLASSES_ROOT, made.progId);
   }
-  if (library.library != nullptr)
-    UnRegisterTypeLib(*library.library, 1, 0, LOCALE_NEUTRAL, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
+  if (kTypeLibrary != nullptr)
+    UnRegisterTypeLib(*kTypeLibrary, 1, 0, LOCALE_NEUTRAL, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
   return S_OK;
 }
-
-}  // namespace tarn::win

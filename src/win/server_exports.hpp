@@ -1,6 +1,7 @@
-// What the four exports of an in-process automation server do, for a list
-// of public classes: registering them (CLSID, ProgID, apartment threading,
-// the type library) and handing out the class objects that create them.
+// The five entry points of an in-process automation server (DllMain and the
+// four exports), for the public classes that the DLL linking this defines:
+// registering them (CLSID, ProgID, apartment threading, the type library)
+// and handing out the class objects that create them.
 #pragma once
 
 #include "common/windows_api.hpp"
@@ -17,14 +18,9 @@ struct PublicClass {
   IUnknown* (*create)();  // a new object, its one reference the caller's
 };
 
-// The type library that the classes' objects describe themselves with; a
-// server without one leaves `library` null.
-struct ServerLibrary {
-  const GUID* library = nullptr;
-};
-
-HRESULT GetClassObject(std::span<const PublicClass> classes, REFCLSID clsid, REFIID iid, void** out);
-HRESULT RegisterServer(std::span<const PublicClass> classes, ServerLibrary library);
-HRESULT UnregisterServer(std::span<const PublicClass> classes, ServerLibrary library);
+// Defined by each DLL: its public classes, and the type library that their
+// objects describe themselves with (null for none).
+extern const std::span<const PublicClass> kPublicClasses;
+extern const GUID* const kTypeLibrary;
 
 }  // namespace tarn::win

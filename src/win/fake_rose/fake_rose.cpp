@@ -15,7 +15,6 @@
 #include <initguid.h>
 #include <oleauto.h>
 
-#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -84,29 +83,10 @@ std::vector<std::string> Texts(DISPPARAMS* parameters) {
   return texts;
 }
 
-class FakeObject final : public IDispatch {
+class FakeObject final : public Unknown<IDispatch> {
  public:
-  FakeObject(std::shared_ptr<Loaded> loaded, Target target) : loaded_(std::move(loaded)), target_(std::move(target)) {
-    AddModuleReference();
-  }
-  ~FakeObject() { ReleaseModuleReference(); }
+  FakeObject(std::shared_ptr<Loaded> loaded, Target target) : loaded_(std::move(loaded)), target_(std::move(target)) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    if (iid != IID_IUnknown && iid != IID_IDispatch) {
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    *out = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     *count = 0;
     return S_OK;
@@ -290,17 +270,9 @@ class FakeObject final : public IDispatch {
 
   std::shared_ptr<Loaded> loaded_;
   Target target_;
-  std::atomic<ULONG> references_{1};
 };
 
-}  // namespace
-}  // namespace tarn::win
-
-using namespace tarn::win;
-
-namespace {
-
-IUnknown* CreateApplication() { return new FakeObject(nullptr, {Kind::kApplication}); }
+IUnknown* CreateApplication() { return new FakeObject(nullptr, Target(Kind::kApplication)); }
 
 const PublicClass kClasses[] = {
     {CLSID_FakeRose, L"TarnTest.FakeRose", CreateApplication},
@@ -308,20 +280,7 @@ const PublicClass kClasses[] = {
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    SetModule(instance);
-    DisableThreadLibraryCalls(instance);
-  }
-  return TRUE;
-}
+const std::span<const PublicClass> kPublicClasses = kClasses;
+const GUID* const kTypeLibrary = nullptr;
 
-extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
-  return GetClassObject(kClasses, clsid, iid, out);
-}
-
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return ModuleInUse() ? S_FALSE : S_OK; }
-
-extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return RegisterServer(kClasses, {}); }
-
-extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return UnregisterServer(kClasses, {}); }
+}  // namespace tarn::win
