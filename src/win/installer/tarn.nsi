@@ -19,6 +19,8 @@ Unicode true
 
 Name "Tarn ${VERSION}"
 OutFile "${OUTFILE}"
+Icon "..\tarn.ico"
+UninstallIcon "..\tarn.ico"
 RequestExecutionLevel admin
 ShowInstDetails show
 ShowUninstDetails show
@@ -69,6 +71,12 @@ Section "Tarn"
   WriteRegStr HKLM "${ADDIN_KEY}" "CompanyName" "The Tarn developers"
   WriteRegStr HKLM "${ADDIN_KEY}" "Copyright" "The Tarn developers"
   WriteRegStr HKLM "${ADDIN_KEY}" "LanguageAddIn" "No"
+
+  DetailPrint "Tarn is an add-in of Rational Rose now: start Rose, and its commands are in Tools > Tarn."
+  ClearErrors
+  EnumRegKey $1 HKLM "SOFTWARE\Rational Software\Rose" 0
+  IfErrors 0 +2
+    DetailPrint "Rational Rose was not found on this machine: the Tools > Tarn menu appears once it is installed."
 
   WriteUninstaller "$INSTDIR\uninstall.exe"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Tarn ${VERSION} (add-in for Rational Rose)"
