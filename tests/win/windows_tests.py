@@ -188,7 +188,8 @@ def differential(context):
                 elif shown_error != [error]:
                     problems.append(f"{where}: the add-in showed {shown_error}, the Linux tarn {error!r}")
     check(not problems, f"{len(problems)} of {total} cases differ:\n" + "\n".join(problems[:40]))
-    return f"{total} cases on {len(models())} models, {documents} documents byte for byte"
+    corpus = "" if CORPUS.is_dir() else f" (the Rose corpus is not at {CORPUS}: the examples only)"
+    return f"{total} cases on {len(models())} models, {documents} documents byte for byte{corpus}"
 
 
 def run_steps(context, name, steps, answers, settings=None):
