@@ -243,28 +243,58 @@ std::string ModelBuilder::ValueText(const ValueRecord& value) {
 }
 
 // One bound of a multiplicity: the number, or the text of another value
-// specification; `unlimited` tells "*".
+// specification; `unlimited` tells "*" (or -1) in any literal.
 std::string ModelBuilder::BoundText(const ValueRecord& bound, bool& unlimited) {
-  unlimited = false;
   const std::string& metaclass = bound.metaclass;
   const bool numeric =
       metaclass.empty() || metaclass == "LiteralInteger" || metaclass == "LiteralUnlimitedNatural";
-  if (!numeric) return ValueText(bound);
-  if (!bound.has_value) return "0";
-  unlimited = bound.value == "*" || bound.value == "-1";
-  return bound.value;
+  std::string text = numeric ? (bound.has_value ? bound.value : "0") : ValueText(bound);
+  unlimited = text == "*" || (numeric && text == "-1");
+  return text;
 }
 
+namespace {
+
+// A bound whose text is a whole range ("0..*", "2..5"), as some tools write
+// a multiplicity in one literal: its lower and upper bound, "*" as "n".
+bool SplitRange(const std::string& text, std::string& lower, std::string& upper) {
+  const auto dots = text.find("..");
+  if (dots == std::string::npos) return false;
+  const auto bound = [](std::string part) {
+    part.erase(0, part.find_first_not_of(' '));
+    part.erase(part.find_last_not_of(' ') + 1);
+    const bool number = !part.empty() && part.find_first_not_of("0123456789") == std::string::npos;
+    return number || part == "*" ? (part == "*" ? std::string("n") : part) : std::string();
+  };
+  lower = bound(text.substr(0, dots));
+  upper = bound(text.substr(dots + 2));
+  return !lower.empty() && !upper.empty() && lower != "n";
+}
+
+std::string Range(const std::string& lower, const std::string& upper) {
+  return lower == upper ? lower : lower + ".." + upper;
+}
+
+}  // namespace
+
 // The multiplicity as Tarn's documents write it: "1", "0..1", "0..n", "2..5".
+// A bound left out is UML's default 1, both left out "1" (in Enterprise
+// Architect's files, where only an empty multiplicity leaves them out, "");
+// an unlimited lower bound reads 0, and one given alone means "0..n".
 std::string ModelBuilder::Multiplicity(const PropertyRecord& end) {
-  if (!end.lower.present && !end.upper.present) return {};
+  if (!end.lower.present && !end.upper.present) return records_.exporter == "Enterprise Architect" ? "" : "1";
   bool lower_unlimited = false;
   bool upper_unlimited = false;
-  const std::string lower = end.lower.present ? BoundText(end.lower, lower_unlimited) : "1";
-  const std::string upper = end.upper.present ? BoundText(end.upper, upper_unlimited) : "1";
-  if (upper_unlimited) return lower + "..n";
-  if (lower == upper) return lower;
-  return lower + ".." + upper;
+  std::string lower = end.lower.present ? BoundText(end.lower, lower_unlimited) : "1";
+  std::string upper = end.upper.present ? BoundText(end.upper, upper_unlimited) : "1";
+  std::string from, to;
+  if (end.lower.present != end.upper.present && SplitRange(end.lower.present ? lower : upper, from, to))
+    return Range(from, to);
+  if (lower_unlimited) {
+    lower = "0";
+    if (!end.upper.present) upper_unlimited = true;
+  }
+  return upper_unlimited ? lower + "..n" : Range(lower, upper);
 }
 
 // The text of a constraint: the body in LaTeX, Z or Object-Z, else the first
