@@ -44,16 +44,29 @@ std::string EaTypeName(std::string_view id) {
   return std::string(id.substr(underscore + 1));
 }
 
-// An href into the primitive-type libraries of UML and Eclipse: the fragment
+// An href into the primitive-type libraries of UML and Eclipse, by their
+// addresses or file names (and EA 2.1's ".../UML/2.1/uml.xml"): the fragment
 // is the type's name (String, Integer, EString, int...).
 bool IsLibraryHref(std::string_view href) {
-  return href.rfind("pathmap://UML_LIBRARIES/", 0) == 0 ||
-         href.rfind("http://www.omg.org/spec/UML/", 0) == 0;
+  const std::string_view file = href.substr(0, href.find('#'));
+  const auto uml = file.rfind("/UML/2.");
+  return file.starts_with("pathmap://UML_LIBRARIES/") || file.starts_with("http://www.omg.org/spec/UML/") ||
+         file.ends_with("PrimitiveTypes.xmi") || file.ends_with("PrimitiveTypes.library.uml") ||
+         file.ends_with("Ecore.ecore") ||
+         (uml != std::string_view::npos && file.ends_with("/uml.xml") &&
+          file.find('/', uml + 5) == file.size() - 8);
 }
 
 std::string_view Fragment(std::string_view href) {
   const auto hash = href.find('#');
   return hash == std::string_view::npos ? std::string_view() : href.substr(hash + 1);
+}
+
+// A library type's name: the fragment without the slashes Ecore puts in front.
+std::string LibraryTypeName(std::string_view href) {
+  std::string_view name = Fragment(href);
+  while (name.starts_with('/')) name.remove_prefix(1);
+  return std::string(name);
 }
 
 }  // namespace
@@ -193,7 +206,11 @@ void ModelBuilder::AddOperation(OperationRecord& record, host::MemoryOperation& 
   bool returns = false;
   for (ParameterRecord& parameter : record.parameters) {
     if (parameter.direction == "return") {
-      if (!returns) operation.result = Text(TypeText(parameter.type, "the result of " + of), parameter.place);
+      // A result of type void (EA's EA<Language>_void, MagicDraw's void) is no result.
+      if (!returns) {
+        std::string type = TypeText(parameter.type, "the result of " + of);
+        operation.result = type == "void" ? "" : Text(std::move(type), parameter.place);
+      }
       returns = true;
       continue;
     }
@@ -216,10 +233,13 @@ std::string ModelBuilder::TypeText(const Reference& type, const std::string& of)
   if (const auto found = class_by_id_.find(id); found != class_by_id_.end())
     return records_.classes[found->second].name;
   if (const auto found = records_.named.find(id); found != records_.named.end()) return found->second.name;
-  if (type.href && IsLibraryHref(type.target) && !id.empty()) return id;
-  // EA writes "void" for an operation that returns nothing (EAJava_void).
+  if (type.href && IsLibraryHref(type.target))
+    if (std::string name = LibraryTypeName(type.target); !name.empty()) return name;
+  // MagicDraw's own types (int, double, void) lie in its profile, which it
+  // names beside the href.
+  if (type.href && !type.referent.empty()) return type.referent;
   if (!type.href)
-    if (std::string name = EaTypeName(id); !name.empty()) return name == "void" ? "" : name;
+    if (std::string name = EaTypeName(id); !name.empty()) return name;
   if (unresolved_types_++ == 0)
     first_unresolved_type_ = Located(path_, type.place) + ": warning: the type of " + of + " refers to " +
                              Quoted(type.target) + ", which is not in the file; the type reads as \"\"";
@@ -340,7 +360,11 @@ const host::MemoryClass* ModelBuilder::ClassAt(const Reference& reference, std::
   if (const auto found = class_by_id_.find(id); found != class_by_id_.end()) return classes_[found->second];
   if (const auto known = stand_ins_.find(id); known != stand_ins_.end()) return known->second;
   const auto named = records_.named.find(id);
-  if (named == records_.named.end() || id.empty() || named->second.metaclass == "Package") {
+  const bool classifier = named != records_.named.end() && !id.empty() && named->second.metaclass != "Package";
+  // A class that an Enterprise Architect package export leaves out, known
+  // only by the name its connector gives it.
+  const auto outside = classifier || id.empty() ? records_.ea_end_names.end() : records_.ea_end_names.find(id);
+  if (!classifier && outside == records_.ea_end_names.end()) {
     problem = reference.href && !id.empty() && Fragment(reference.target).size() + 1 != reference.target.size()
                   ? "which lies in another file"
                   : "which is not in the file";
@@ -348,9 +372,25 @@ const host::MemoryClass* ModelBuilder::ClassAt(const Reference& reference, std::
   }
   host::MemoryClass& stand_in = model_->classes.emplace_back();
   stand_in.id = id;
-  stand_in.name = Text(named->second.name, reference.place);
+  stand_in.name = Text(classifier ? named->second.name : outside->second, reference.place);
   stand_ins_.emplace(id, &stand_in);
+  if (!classifier) outside_.insert(&stand_in);
   return &stand_in;
+}
+
+// The warning of a class that lies outside an Enterprise Architect package
+// export, for `what` that refers to it.
+void ModelBuilder::WarnOutside(const std::vector<const host::MemoryClass*>& classes, const std::string& what,
+                               Place where) {
+  std::string names;
+  for (const host::MemoryClass* found : classes) {
+    if (outside_.count(found) == 0) continue;
+    names += (names.empty() ? "" : " and ") + Quoted(text::ToUtf8OrUnchanged(found->name, options_.encoding));
+  }
+  if (names.empty()) return;
+  warn_(Located(path_, where) + ": warning: " + what + " refers to " + names +
+        ", which the export leaves out (Enterprise Architect names it in the connector only); it stands for a "
+        "class of that name without features");
 }
 
 // A class that every use of raises `message`: what an unresolved reference
@@ -373,6 +413,7 @@ void ModelBuilder::AddSuperclasses() {
         warn_(Located(path_, general.place) + ": warning: " + what);
         superclass = Unavailable(Located(path_, general.place) + ": " + what);
       }
+      WarnOutside({superclass}, "the superclass of class " + Qualified(record.name_space), general.place);
       classes_[i]->superclasses.push_back(superclass);
     }
   }
@@ -423,7 +464,7 @@ void ModelBuilder::ConvertAssociations() {
         host::MemoryRole& role = *roles[i];
         role.name = Text(end.name, end.place);
         role.multiplicity = Text(Multiplicity(end), end.place);
-        role.navigable = end.owned_by_class ||
+        role.navigable = end.navigable ||
                          std::find(record.navigable_owned_ends.begin(), record.navigable_owned_ends.end(),
                                    end.id) != record.navigable_owned_ends.end();
         std::string why;
@@ -434,6 +475,8 @@ void ModelBuilder::ConvertAssociations() {
                                       : " refers to " + Quoted(end.type.target) + ", " + why);
       }
     }
+    if (problem.empty())
+      WarnOutside({association.first.supplier, association.second.supplier}, "association " + label, record.place);
     if (!problem.empty()) {
       warn_(Located(path_, record.place) + ": warning: " + problem);
       association.unavailable = Located(path_, record.place) + ": " + problem;

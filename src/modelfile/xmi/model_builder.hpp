@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "modelfile/text/code_page.hpp"
@@ -48,6 +49,7 @@ class ModelBuilder {
   static std::string LocalId(const Reference& reference);
   const host::MemoryClass* ClassAt(const Reference& reference, std::string& problem);
   const host::MemoryClass* Unavailable(const std::string& message);
+  void WarnOutside(const std::vector<const host::MemoryClass*>& classes, const std::string& what, Place where);
   int PackageOf(int name_space) const;
   std::string Qualified(int name_space) const { return qualified_[name_space]; }
 
@@ -80,6 +82,7 @@ class ModelBuilder {
   std::unordered_map<std::string, host::MemoryAssociation*> association_by_id_;
   std::vector<host::MemoryOperation*> query_operations_;  // isQuery="true" in UML
   std::unordered_map<std::string, host::MemoryClass*> stand_ins_;
+  std::unordered_set<const host::MemoryClass*> outside_;  // stand-ins for classes an export left out
   std::unordered_map<std::string, host::TaggedValues*> tags_by_id_;
 
   // Unresolved type references: the first, and how many there were.

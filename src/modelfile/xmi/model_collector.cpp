@@ -32,6 +32,9 @@ enum class Kind : std::uint8_t {
   kEaExtension,    // anything inside Enterprise Architect's extension
   kEaDiagram,
   kUmlDiDiagram,
+  kReference,      // an element that writes a reference, its extension below it
+  kEaTypes,        // Enterprise Architect's primitive types
+  kEaConnectorEnd, // the source or target of an Enterprise Architect connector
 };
 
 struct Frame {
@@ -55,6 +58,16 @@ bool IsTarnNamespace(std::string_view prefix, std::string_view uri) {
 
 bool IsPackage(std::string_view metaclass) {
   return metaclass == "Package" || metaclass == "Model" || metaclass == "Profile";
+}
+
+// The element's metaclass: the local part of its xmi:type, or of its
+// xsi:type where it has none (GenMyModel writes only that).
+std::string_view MetaclassOf(const XmlElement& element) {
+  if (const auto type = element.XmiAttribute("type"); !type.empty()) return LocalPart(type);
+  for (const XmlAttribute& attribute : element.attributes)
+    if (attribute.local == "type" && attribute.uri == "http://www.w3.org/2001/XMLSchema-instance")
+      return LocalPart(attribute.value);
+  return {};
 }
 
 // The words of an attribute that lists ids ("id1 id2").
@@ -107,7 +120,7 @@ class Collector final : public XmlHandler {
           frame = InOperation(element);
           break;
         case Kind::kParameter:
-          if (element.local == "type") operation_->parameters.back().type = ReferenceOf(element);
+          if (element.local == "type") frame = ReferenceFrame(element, operation_->parameters.back().type);
           break;
         case Kind::kConstraint:
           if (element.local == "specification")
@@ -133,9 +146,18 @@ class Collector final : public XmlHandler {
           frame.kind = Kind::kEaDiagram;
           break;
         case Kind::kUmlDiDiagram:
-          if (const auto shown = element.Attribute("modelElement"); !shown.empty())
-            records_.umldi_diagrams.back().shown.push_back({std::string(shown), false, element.Where()});
-          frame.kind = Kind::kUmlDiDiagram;
+          frame = InUmlDiDiagram(element, parent);
+          break;
+        case Kind::kReference:
+          frame = InReference(element);
+          break;
+        case Kind::kEaTypes:
+          frame = InEaTypes(element);
+          break;
+        case Kind::kEaConnectorEnd:
+          if (element.local == "model" && !element.Attribute("name").empty())
+            records_.ea_end_names.emplace(ea_end_id_, std::string(element.Attribute("name")));
+          frame = InEaExtension(element);
           break;
       }
     }
@@ -149,6 +171,7 @@ class Collector final : public XmlHandler {
       CopyApplicationText();
     }
     if (frame.pushed_owner) ea_owners_.pop_back();
+    if (frame.kind == Kind::kProperty) CommitProperty();
     // The diagram's own frame is the one with an index; its children have none.
     if (frame.kind == Kind::kEaDiagram && frame.index == 1 && ea_diagram_logical_)
       records_.ea_diagrams.push_back(std::move(ea_diagram_));
@@ -240,7 +263,7 @@ class Collector final : public XmlHandler {
   // A member of a package or classifier.
   Frame Member(const XmlElement& element, const Frame& parent) {
     const std::string_view tag = element.local;
-    std::string_view metaclass = LocalPart(element.XmiAttribute("type"));
+    std::string_view metaclass = MetaclassOf(element);
     if (tag == "ownedComment" || tag == "eAnnotations" || tag == "profileApplication") return {};
     // An element with an href or an idref refers to another; it defines nothing.
     if (element.HasAttribute("href") || !element.XmiAttribute("idref").empty()) return {};
@@ -326,36 +349,63 @@ class Collector final : public XmlHandler {
         record.navigable_owned_ends.push_back(std::move(end.target));
     } else if (element.local == "ownedEnd") {
       return PropertyFrame(element, false, nullptr);
-    } else if (LocalPart(element.XmiAttribute("type")) == "Constraint" || element.local == "ownedRule") {
+    } else if (MetaclassOf(element) == "Constraint" || element.local == "ownedRule") {
       return ConstraintFrame(element);
     }
     return {};
   }
 
-  // An attribute of `owner` (null when not a class), or an association end.
+  // An attribute of `owner` (null when not a class), or an association end:
+  // an end names its association, by an attribute or (the OMG's style) a
+  // child element, so the property is kept aside until its end tag.
   Frame PropertyFrame(const XmlElement& element, bool owned_by_class, ClassRecord* owner) {
-    const bool end = !element.Attribute("association").empty();
-    if (!end && owner == nullptr) return {};
-    PropertyRecord& record = end ? records_.ends.emplace_back() : owner->attributes.emplace_back();
-    record.id = std::string(element.XmiAttribute("id"));
-    record.name = std::string(element.Attribute("name"));
-    record.owned_by_class = owned_by_class;
-    record.place = element.Where();
+    property_ = PropertyRecord();
+    property_.id = std::string(element.XmiAttribute("id"));
+    property_.name = std::string(element.Attribute("name"));
+    // An end a class owns is navigable; an association's own end says so
+    // where it is (Visual Paradigm).
+    property_.navigable = owned_by_class || element.Attribute("isNavigable") == "true";
+    property_.place = element.Where();
     if (const auto type = element.Attribute("type"); !type.empty())
-      record.type = {std::string(type), false, record.place};
-    property_ = &record;
-    end_ = end;
+      property_.type = {std::string(type), false, property_.place};
+    property_owner_ = owner;
+    end_ = !element.Attribute("association").empty();
     return {Kind::kProperty};
   }
 
+  void CommitProperty() {
+    if (end_)
+      records_.ends.push_back(std::move(property_));
+    else if (property_owner_ != nullptr)
+      property_owner_->attributes.push_back(std::move(property_));
+  }
+
   Frame InProperty(const XmlElement& element) {
-    PropertyRecord& record = *property_;
-    if (element.local == "type") record.type = ReferenceOf(element);
+    PropertyRecord& record = property_;
+    if (element.local == "type") return ReferenceFrame(element, record.type);
+    if (element.local == "association" && !ReferenceOf(element).Empty()) end_ = true;
     if (element.local == "defaultValue") return ValueFrame(element, &record.default_value);
-    // Only an end's multiplicity is read.
-    if (element.local == "lowerValue" && end_) return ValueFrame(element, &record.lower);
-    if (element.local == "upperValue" && end_) return ValueFrame(element, &record.upper);
+    // Only an end's multiplicity is read (an end may say it is one after its
+    // bounds, so both are kept until then).
+    if (element.local == "lowerValue") return ValueFrame(element, &record.lower);
+    if (element.local == "upperValue") return ValueFrame(element, &record.upper);
     return {};
+  }
+
+  // A reference written as an element, with what MagicDraw writes inside it.
+  Frame ReferenceFrame(const XmlElement& element, Reference& reference) {
+    reference = ReferenceOf(element);
+    reference_ = &reference;
+    return {Kind::kReference};
+  }
+
+  Frame InReference(const XmlElement& element) {
+    if (element.local == "referenceExtension") {
+      const std::string_view path = element.Attribute("referentPath");
+      const auto last = path.rfind("::");
+      reference_->referent = std::string(last == std::string_view::npos ? path : path.substr(last + 2));
+    }
+    return element.local == "Extension" ? Frame{Kind::kReference} : Frame{};
   }
 
   Frame OperationFrame(const XmlElement& element, ClassRecord& owner) {
@@ -378,7 +428,9 @@ class Collector final : public XmlHandler {
     if (tag == "ownedParameter") {
       ParameterRecord& parameter = record.parameters.emplace_back();
       parameter.name = std::string(element.Attribute("name"));
-      parameter.direction = std::string(element.Attribute("direction"));
+      // Older exporters (Visual Paradigm) write the direction as `kind`.
+      parameter.direction = std::string(element.HasAttribute("direction") ? element.Attribute("direction")
+                                                                         : element.Attribute("kind"));
       parameter.place = element.Where();
       if (const auto type = element.Attribute("type"); !type.empty())
         parameter.type = {std::string(type), false, parameter.place};
@@ -412,7 +464,7 @@ class Collector final : public XmlHandler {
   Frame ValueFrame(const XmlElement& element, ValueRecord* value) {
     *value = ValueRecord();
     value->present = true;
-    value->metaclass = std::string(LocalPart(element.XmiAttribute("type")));
+    value->metaclass = std::string(MetaclassOf(element));
     value->has_value = element.HasAttribute("value");
     value->value = std::string(element.Attribute("value"));
     if (element.HasAttribute("body")) value->Expressed().bodies.emplace_back(element.Attribute("body"));
@@ -503,7 +555,8 @@ class Collector final : public XmlHandler {
   Frame InEaExtension(const XmlElement& element) {
     const std::string_view tag = element.local;
     Frame frame{Kind::kEaExtension};
-    if (tag == "profiles" || tag == "primitivetypes") return {};
+    if (tag == "profiles") return {};
+    if (tag == "primitivetypes") return {Kind::kEaTypes};
     if (tag == "diagram" && !element.XmiAttribute("id").empty()) {
       ea_diagram_ = DiagramRecord();
       ea_diagram_.place = element.Where();
@@ -513,7 +566,11 @@ class Collector final : public XmlHandler {
     if (tag == "element" || tag == "attribute" || tag == "operation" || tag == "connector") {
       ea_owners_.emplace_back(element.XmiAttribute("idref"));
       frame.pushed_owner = true;
-    } else if (tag == "source" || tag == "target" || tag == "parameter") {
+    } else if (tag == "source" || tag == "target") {
+      ea_owners_.emplace_back(kIgnoredOwner);
+      ea_end_id_ = std::string(element.XmiAttribute("idref"));
+      return {Kind::kEaConnectorEnd, kNone, kNone, kNone, true};
+    } else if (tag == "parameter") {
       ea_owners_.emplace_back(kIgnoredOwner);
       frame.pushed_owner = true;
     } else if (tag == "tag") {
@@ -542,6 +599,16 @@ class Collector final : public XmlHandler {
     records_.ea_tags.push_back({std::string(target), std::string(name), std::string(value), element.Where()});
   }
 
+  // Enterprise Architect's primitive types, some of which are types of the
+  // model ("EAnone_Set_GM_Complex_" named "Set<GM_Complex>").
+  Frame InEaTypes(const XmlElement& element) {
+    const std::string_view id = element.XmiAttribute("id");
+    if (!id.empty() && element.HasAttribute("name"))
+      records_.named.emplace(std::string(id), ModelRecords::Named{std::string(element.Attribute("name")),
+                                                                  std::string(MetaclassOf(element))});
+    return {Kind::kEaTypes};
+  }
+
   void InEaDiagram(const XmlElement& element) {
     const std::string_view tag = element.local;
     if (tag == "model") {
@@ -562,6 +629,24 @@ class Collector final : public XmlHandler {
     if (const auto owner = element.Attribute("modelElement"); !owner.empty())
       diagram.owner = {std::string(owner), false, diagram.place};
     diagram.holder = parent.package;
+    return {Kind::kUmlDiDiagram, 1};
+  }
+
+  // A shape or edge of a UML DI diagram, its element named by an attribute
+  // or a child element; such a child of the diagram itself names its owner.
+  Frame InUmlDiDiagram(const XmlElement& element, const Frame& parent) {
+    DiagramRecord& diagram = records_.umldi_diagrams.back();
+    if (element.local == "modelElement") {
+      if (Reference shown = ReferenceOf(element); !shown.Empty()) {
+        if (parent.index == 1)
+          diagram.owner = std::move(shown);
+        else
+          diagram.shown.push_back(std::move(shown));
+      }
+      return {};
+    }
+    if (const auto shown = element.Attribute("modelElement"); !shown.empty())
+      diagram.shown.push_back({std::string(shown), false, element.Where()});
     return {Kind::kUmlDiDiagram};
   }
 
@@ -573,8 +658,11 @@ class Collector final : public XmlHandler {
   bool found_model_ = false;
   std::string* text_ = nullptr;
   // The records open now: properties, operations and values do not nest.
-  PropertyRecord* property_ = nullptr;
+  PropertyRecord property_;
+  ClassRecord* property_owner_ = nullptr;
   bool end_ = false;
+  Reference* reference_ = nullptr;
+  std::string ea_end_id_;
   OperationRecord* operation_ = nullptr;
   ValueRecord* value_ = nullptr;
   std::vector<std::string> constraint_ids_;

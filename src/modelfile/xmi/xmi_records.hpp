@@ -19,9 +19,16 @@ inline constexpr int kNone = -1;
 
 // A reference as written: an id of this document, or an href into another.
 struct Reference {
+  Reference() = default;
+  Reference(std::string written, bool is_href, Place where)
+      : target(std::move(written)), href(is_href), place(where) {}
+
   std::string target;  // the id, or the whole href
   bool href = false;
   Place place;  // of the element that writes it
+  // The last segment of the path that MagicDraw writes beside an href
+  // ("UML Standard Profile::...::int" gives "int"); "" for none.
+  std::string referent;
 
   bool Empty() const { return target.empty(); }
 };
@@ -59,7 +66,7 @@ struct PropertyRecord {
   std::string id;
   std::string name;
   Reference type;
-  bool owned_by_class = false;  // an end a class owns is navigable
+  bool navigable = false;  // an end a class owns, or one said to be navigable
   ValueRecord default_value;
   ValueRecord lower;
   ValueRecord upper;
@@ -147,6 +154,10 @@ struct ModelRecords {
     int name_space = kNone;
   };
   std::unordered_map<std::string, Named> named;
+  // The names Enterprise Architect gives, in a connector's source or target,
+  // to the classes at its ends: the only trace of a class that a package
+  // export leaves out of the file. By the class's id.
+  std::unordered_map<std::string, std::string> ea_end_names;
   std::vector<TagRecord> stereotype_tags;  // in document order
   std::vector<TagRecord> ea_tags;
   std::vector<DiagramRecord> ea_diagrams;     // Logical diagrams of EA's extension
