@@ -122,9 +122,12 @@ class Writer {
     Apply("TarnOperation", "base_Operation", o, operation.tags);
   }
 
-  // A multiplicity text ("1", "0..1", "0..n") as its bounds.
+  // A multiplicity text ("1", "0..1", "0..n") as its bounds. No bounds at
+  // all would be UML's default 1: an empty one is two empty strings.
   static std::string Bounds(const std::string& multiplicity, const std::string& end) {
-    if (multiplicity.empty()) return {};
+    if (multiplicity.empty())
+      return "        <lowerValue xmi:type=\"uml:LiteralString\" xmi:id=\"" + end + "-l\"/>\n" +
+             "        <upperValue xmi:type=\"uml:LiteralString\" xmi:id=\"" + end + "-u\"/>\n";
     const auto dots = multiplicity.find("..");
     const std::string lower = multiplicity.substr(0, dots);
     std::string upper = dots == std::string::npos ? lower : multiplicity.substr(dots + 2);

@@ -27,7 +27,18 @@ std::string ItemNames::Qualified(const host::MemoryClass& item) const {
 }
 
 std::string ItemNames::Qualified(const host::MemoryAssociation& item) const {
-  return PackagePrefix(item.package) + (item.name.empty() ? "(" + item.id + ")" : Utf8(item.name));
+  return PackagePrefix(item.package) + (item.name.empty() ? Unnamed(item) : Utf8(item.name));
+}
+
+// An unnamed association by the classes at its roles, "(Room–Guest)"; by its
+// id when they cannot be named.
+std::string ItemNames::Unnamed(const host::MemoryAssociation& item) const {
+  const host::MemoryClass* first = item.first.supplier;
+  const host::MemoryClass* second = item.second.supplier;
+  if (!item.unavailable.empty() || first == nullptr || second == nullptr || !first->unavailable.empty() ||
+      !second->unavailable.empty())
+    return "(" + item.id + ")";
+  return "(" + Utf8(first->name) + "\u2013" + Utf8(second->name) + ")";
 }
 
 std::string ItemNames::Qualified(const host::MemoryClassDiagram& item) const {
@@ -37,7 +48,9 @@ std::string ItemNames::Qualified(const host::MemoryClassDiagram& item) const {
 std::string ItemNames::Describe(const host::MemoryClass& item) const { return "class " + Quoted(item.name); }
 
 std::string ItemNames::Describe(const host::MemoryAssociation& item) const {
-  return "association " + (item.name.empty() ? "\"" + item.id + "\"" : Quoted(item.name));
+  if (!item.name.empty()) return "association " + Quoted(item.name);
+  const std::string between = Unnamed(item);
+  return "association " + (between == "(" + item.id + ")" ? "\"" + item.id + "\"" : between + " (id " + item.id + ")");
 }
 
 }  // namespace tarn::cli

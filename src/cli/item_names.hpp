@@ -18,16 +18,19 @@ class ItemNames {
   std::string Utf8(const std::string& text) const;
   // The text in UTF-8 within double quotes.
   std::string Quoted(const std::string& text) const;
-  // "Logical View::Package::Name"; an unnamed item shows its id in brackets.
+  // "Logical View::Package::Name"; an unnamed class shows its id in
+  // brackets, an unnamed association the classes at its roles, "(A–B)".
   std::string Qualified(const host::MemoryClass& item) const;
   std::string Qualified(const host::MemoryAssociation& item) const;
   std::string Qualified(const host::MemoryClassDiagram& item) const;
-  // `class "Name"`, `association "Name"` (its id when unnamed).
+  // `class "Name"`, `association "Name"`; an unnamed association by the
+  // classes at its roles and its id.
   std::string Describe(const host::MemoryClass& item) const;
   std::string Describe(const host::MemoryAssociation& item) const;
 
  private:
   std::string PackagePrefix(const std::string& package) const;
+  std::string Unnamed(const host::MemoryAssociation& item) const;
 
   const host::MemoryModel& model_;
   std::unique_ptr<modelfile::text::CodePage> codePage_;

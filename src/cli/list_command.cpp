@@ -39,8 +39,13 @@ std::vector<std::pair<const host::MemoryClassDiagram*, std::string>> DiagramName
 
 std::string ClassMark(const host::MemoryClass& c) {
   if (!c.unavailable.empty()) return "not loaded";
+  if (!c.standsFor.empty()) return "stand-in";
   return c.tags.Find(host::kTool, "Properties").empty() ? "-" : "Properties";
 }
+
+// What a reader makes up for a reference that leads nowhere, which no one
+// can select: it has neither an id nor a name.
+bool Placeholder(const host::MemoryClass& c) { return !c.unavailable.empty() && c.id.empty() && c.name.empty(); }
 
 std::string AssociationMark(const host::MemoryAssociation& a) {
   if (!a.unavailable.empty()) return "not loaded";
@@ -82,7 +87,7 @@ int RunList(const Options& options) {
 
   if (options.ids) {
     for (const auto& c : model.classes)
-      if (included(&c) && c.unavailable.empty() && !c.id.empty()) std::cout << c.id << "\n";
+      if (included(&c) && c.unavailable.empty() && c.standsFor.empty() && !c.id.empty()) std::cout << c.id << "\n";
     for (const auto& a : model.associations)
       if (included(&a) && a.unavailable.empty() && !a.id.empty()) std::cout << a.id << "\n";
     return kSuccess;
@@ -94,7 +99,9 @@ int RunList(const Options& options) {
 
   std::vector<Row> rows;
   for (const auto& c : model.classes)
-    if (included(&c)) rows.push_back({"class", c.id, ClassMark(c), names.Qualified(c)});
+    if (included(&c) && !Placeholder(c))
+      rows.push_back({"class", c.id, ClassMark(c),
+                      names.Qualified(c) + (c.standsFor.empty() ? "" : " (" + c.standsFor + ")")});
   for (const auto& a : model.associations)
     if (included(&a)) rows.push_back({"association", a.id, AssociationMark(a), names.Qualified(a)});
   for (const auto& [diagram, name] : diagrams) {

@@ -109,6 +109,9 @@ struct MemoryClass final : Class {
   std::vector<const MemoryClass*> superclasses;
   TaggedValues tags;
   std::string unavailable;  // the error every operation raises; "" for none
+  // What a class made up by a reader stands for (an actor, an interface, a
+  // class that the file leaves out...); "" for a class of the model.
+  std::string standsFor;
   Place place;
 
   std::string ElementName() const override {

@@ -88,6 +88,7 @@ XmiModel ModelBuilder::Build() {
   ComputeQualifiedNames();
   result_.root = records_.namespaces[root_].name;
   model_->root.name = Text(records_.namespaces[root_].name, {1, 1});
+  AddPackages();
   AddClasses();
   // The conditions are in the host now.
   decltype(records_.constraints)().swap(records_.constraints);
@@ -95,6 +96,7 @@ XmiModel ModelBuilder::Build() {
   AddAssociations();
   AddTags();
   AddDiagrams();
+  WarnNoClass();
   WarnOnce();
   return std::move(result_);
 }
@@ -152,6 +154,21 @@ void ModelBuilder::ComputeQualifiedNames() {
       qualified_.push_back(name_space.name);
     else
       qualified_.push_back(qualified_[name_space.parent] + "::" + name_space.name);
+  }
+}
+
+void ModelBuilder::AddPackages() {
+  for (std::size_t i = 0; i < records_.packages.size(); ++i) {
+    const std::string& id = records_.package_ids[i];
+    if (id.empty()) continue;
+    const int package = records_.packages[i];
+    if (package == root_) {
+      result_.packages.emplace(id, &model_->root);
+      continue;
+    }
+    host::MemoryPackage& stand_in = result_.otherPackages.emplace_back();
+    stand_in.name = Text(records_.namespaces[package].name, {1, 1});
+    result_.packages.emplace(id, &stand_in);
   }
 }
 
@@ -373,6 +390,7 @@ const host::MemoryClass* ModelBuilder::ClassAt(const Reference& reference, std::
   host::MemoryClass& stand_in = model_->classes.emplace_back();
   stand_in.id = id;
   stand_in.name = Text(classifier ? named->second.name : outside->second, reference.place);
+  stand_in.standsFor = classifier ? named->second.metaclass : "a class outside the export";
   stand_ins_.emplace(id, &stand_in);
   if (!classifier) outside_.insert(&stand_in);
   return &stand_in;
@@ -497,6 +515,19 @@ void ModelBuilder::AddTags() {
     }
   for (host::MemoryOperation* operation : query_operations_)
     if (!HasTag(operation->tags, "isQuery")) operation->tags.Set("isQuery", "True");
+}
+
+// A file of a dialect Tarn does not know may yield no class: say what its
+// model holds instead, the most frequent metaclasses first.
+void ModelBuilder::WarnNoClass() {
+  if (!records_.classes.empty()) return;
+  std::vector<std::pair<int, std::string>> kinds;
+  for (const auto& [kind, count] : records_.member_kinds) kinds.emplace_back(-count, kind);
+  std::sort(kinds.begin(), kinds.end());
+  std::string held;
+  for (const auto& [count, kind] : kinds) held += (held.empty() ? "" : ", ") + std::to_string(-count) + " " + kind;
+  warn_(path_ + ": warning: no class was read from the file; its model holds " +
+        (held.empty() ? std::string("no packaged elements") : held));
 }
 
 void ModelBuilder::WarnOnce() {

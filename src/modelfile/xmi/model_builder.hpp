@@ -28,12 +28,14 @@ class ModelBuilder {
 
   void FindRoot();
   void ComputeQualifiedNames();
+  void AddPackages();
   void AddClasses();
   void AddOperation(OperationRecord& record, host::MemoryOperation& operation);
   void AddSuperclasses();
   void AddAssociations();
   void ConvertAssociations();
   void AddTags();
+  void WarnNoClass();
   void WarnOnce();
 
   // Names and texts of references.

@@ -275,6 +275,8 @@ class Collector final : public XmlHandler {
       if (tag == "ownedRule") metaclass = "Constraint";
       if (tag == "generalization") metaclass = "Generalization";
     }
+    if (tag == "packagedElement" || tag == "ownedMember" || tag == "nestedClassifier" || tag == "ownedType")
+      ++records_.member_kinds[std::string(metaclass.empty() ? tag : metaclass)];
     const bool in_class = parent.kind == Kind::kClass;
     if (tag == "ownedAttribute" && metaclass == "Property")
       return PropertyFrame(element, true, in_class ? &records_.classes[parent.index] : nullptr);

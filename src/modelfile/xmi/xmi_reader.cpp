@@ -25,6 +25,7 @@ std::string Candidates(const std::vector<const XmiItem*>& items) {
 const host::Element* Resolve(const XmiModel& model, const std::string& word) {
   for (const XmiItem& item : model.items)
     if (!item.id.empty() && item.id == word) return item.element;
+  if (const auto package = model.packages.find(word); package != model.packages.end()) return package->second;
   const bool qualified = word.find("::") != std::string::npos;
   const std::string with_root = model.root + "::" + word;
   std::vector<const XmiItem*> matches;

@@ -3,10 +3,12 @@
 // model host, with the class diagrams of a Papyrus .notation file beside it.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "host/memory_host.hpp"
@@ -31,6 +33,10 @@ struct XmiModel {
   std::unique_ptr<host::MemoryApplication> app;
   std::vector<XmiItem> items;
   std::string root;  // the root package's name, UTF-8
+  // The packages, by xmi:id, that a selection may name: the root package
+  // and a stand-in of each other package (a package, as a command sees it).
+  std::unordered_map<std::string, const host::Element*> packages;
+  std::deque<host::MemoryPackage> otherPackages;  // what `packages` points to
 };
 
 using Warn = std::function<void(const std::string&)>;
@@ -46,9 +52,10 @@ XmiModel LoadXmiModel(const std::string& path, const XmiOptions& options, const 
 XmiModel ParseXmiModel(std::string_view bytes, const std::string& path, const XmiOptions& options,
                        const Warn& warn);
 
-// Resolves the command line's --select words (UTF-8): an xmi:id, a qualified
-// name with or without the root package's name in front, or a name that only
-// one class or association has. Throws SelectionError listing the candidates.
+// Resolves the command line's --select words (UTF-8): an xmi:id (of a class,
+// an association or a package), a qualified name with or without the root
+// package's name in front, or a name that only one class or association
+// has. Throws SelectionError listing the candidates.
 std::vector<const host::Element*> ResolveXmiSelection(const XmiModel& model,
                                                       const std::vector<std::string>& words);
 

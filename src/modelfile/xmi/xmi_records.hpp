@@ -158,6 +158,9 @@ struct ModelRecords {
   // to the classes at its ends: the only trace of a class that a package
   // export leaves out of the file. By the class's id.
   std::unordered_map<std::string, std::string> ea_end_names;
+  // How many packaged elements of each metaclass the model holds, to say
+  // what a file holds when no class was read from it.
+  std::unordered_map<std::string, int> member_kinds;
   std::vector<TagRecord> stereotype_tags;  // in document order
   std::vector<TagRecord> ea_tags;
   std::vector<DiagramRecord> ea_diagrams;     // Logical diagrams of EA's extension
