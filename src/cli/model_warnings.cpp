@@ -81,15 +81,11 @@ class Warnings {
 
   void Names(const host::MemoryClass& c) {
     if (!c.unavailable.empty()) return;
-    if (!IsZName(c.name))
-      Add(c.place,
-          names_.Describe(c) + " has a name that is not a Z name (a letter, then letters, digits and \\_)");
+    if (!IsZName(c.name)) badClassNames_.push_back({c.place, names_.Describe(c), c.name});
     std::set<std::string> seen;
     for (const auto& operation : c.operations) {
       const auto described = "operation " + Quoted(operation.name) + " of " + names_.Describe(c);
-      if (!IsZName(operation.name))
-        Add(operation.place,
-            described + " has a name that is not a Z name (a letter, then letters, digits and \\_)");
+      if (!IsZName(operation.name)) badOperationNames_.push_back({operation.place, described, operation.name});
       if (!seen.insert(operation.name).second)
         Add(operation.place, described +
                                  " has the name of an earlier operation of the class; the document "
@@ -116,9 +112,57 @@ class Warnings {
       if (c != nullptr && done.insert(c).second) Names(*c);
   }
 
-  std::vector<Diagnostic> Take() { return std::move(list_); }
+  std::vector<Diagnostic> Take() {
+    NotZNames(badClassNames_, "class");
+    NotZNames(badOperationNames_, "operation");
+    return std::move(list_);
+  }
 
  private:
+  // An item whose name is not a Z name.
+  struct BadName {
+    host::Place place;
+    std::string described;  // `class "A-B"`
+    std::string name;
+  };
+
+  // One warning for each such item, or, for several of a kind, one for all
+  // of them at the first, with the first few names: real models have many.
+  // A name that only lacks the backslash of \_ is told so.
+  void NotZNames(const std::vector<BadName>& bad, const std::string& kind) {
+    if (bad.empty()) return;
+    const std::string rule = "(a letter, then letters, digits and \\_)";
+    std::size_t underscores = 0;
+    for (const auto& item : bad) underscores += IsZName(EscapedUnderscores(item.name));
+    if (bad.size() == 1) {
+      const std::string& name = bad.front().name;
+      Add(bad.front().place, bad.front().described + " has a name that is not a Z name " + rule +
+                                 (underscores == 1 ? "; write _ as \\_: " + Quoted(EscapedUnderscores(name)) : ""));
+      return;
+    }
+    std::string text = std::to_string(bad.size()) + " " + kind + " names are not Z names " + rule + ": ";
+    const std::size_t shown = std::min<std::size_t>(bad.size(), 3);
+    for (std::size_t i = 0; i < shown; ++i)
+      text += (i == 0 ? "" : i + 1 == shown && shown == bad.size() ? " and " : ", ") + bad[i].described;
+    if (shown < bad.size()) text += " and " + std::to_string(bad.size() - shown) + " more";
+    if (underscores == bad.size())
+      text += "; each only needs _ written as \\_";
+    else if (underscores > 0)
+      text += "; " + std::to_string(underscores) + " of them only need _ written as \\_";
+    Add(bad.front().place, text);
+  }
+
+  // The name with every _ that is not written \_ written so.
+  static std::string EscapedUnderscores(const std::string& name) {
+    std::string escaped;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+      if (name[i] == '_' && (i == 0 || name[i - 1] != '\\')) escaped += '\\';
+      escaped += name[i];
+    }
+    return escaped;
+  }
+
+  std::vector<BadName> badClassNames_, badOperationNames_;
   const host::MemoryModel& model_;
   ItemNames names_;
   std::vector<Diagnostic> list_;
