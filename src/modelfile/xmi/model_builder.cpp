@@ -2,22 +2,26 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <set>
 
+#include "common/error.hpp"
+#include "common/file_identity.hpp"
 #include "modelfile/load_error.hpp"
 #include "modelfile/text/utf8.hpp"
+#include "modelfile/xmi/model_collector.hpp"
 
 namespace tarn::modelfile::xmi {
 namespace {
 
-std::string Located(const std::string& file, Place where) {
-  return file + ":" + std::to_string(where.line) + ":" + std::to_string(where.column);
-}
+
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
-// A place of the model file (the first of the model's files) for the host.
+// A place of one of the model's files for the host.
 host::Place InModel(Place where) {
-  return {0, static_cast<std::uint32_t>(where.line), static_cast<std::uint32_t>(where.column)};
+  return {static_cast<std::uint32_t>(where.file), static_cast<std::uint32_t>(where.line),
+          static_cast<std::uint32_t>(where.column)};
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
@@ -83,7 +87,8 @@ XmiModel ModelBuilder::Build() {
   result_.app = std::make_unique<host::MemoryApplication>();
   model_ = &result_.app->model;
   model_->encoding = options_.encoding;
-  model_->files.push_back(path_);  // then the .notation, when there is one
+  model_->files.push_back(path_);  // then its units, then the .notation files
+  LoadUnits();
   FindRoot();
   ComputeQualifiedNames();
   result_.root = records_.namespaces[root_].name;
@@ -101,7 +106,12 @@ XmiModel ModelBuilder::Build() {
   return std::move(result_);
 }
 
-std::string ModelBuilder::Text(std::string utf8, Place where, const std::string& file) const {
+std::string ModelBuilder::Located(Place where) const {
+  return model_->files[static_cast<std::size_t>(where.file)] + ":" + std::to_string(where.line) + ":" +
+         std::to_string(where.column);
+}
+
+std::string ModelBuilder::Text(std::string utf8, Place where) const {
   // Most texts are one line of ASCII: both are told without a test per byte.
   unsigned char high_bits = 0;
   for (const char byte : utf8) high_bits |= static_cast<unsigned char>(byte);
@@ -122,11 +132,95 @@ std::string ModelBuilder::Text(std::string utf8, Place where, const std::string&
   if (ascii) return utf8;
   text::Conversion converted = code_page_->FromUtf8(utf8);
   if (!converted.Succeeded())
-    throw LoadError(file, where.line, where.column,
+    throw LoadError(model_->files[static_cast<std::size_t>(where.file)], where.line, where.column,
                     "character " + text::DescribeCharacter(utf8, converted.failed_at) +
                         " cannot be written in " + options_.encoding +
                         "; name a code page that holds it with --encoding");
   return std::move(converted.bytes);
+}
+
+// The packages kept in files of their own (Papyrus's controlled units), each
+// read from the file its href names, relative to the file that names it, and
+// put where the href stands; then the units those name in turn. A file is
+// read once, however many paths lead to it.
+void ModelBuilder::LoadUnits() {
+  std::set<FileIdentity> read;
+  if (const auto identity = IdentityOf(path_)) read.insert(*identity);
+  for (std::size_t i = 0; i < records_.units.size(); ++i) {
+    const UnitRecord unit = records_.units[i];  // a copy: merging a unit adds to the list
+    const std::string& target = unit.href.target;
+    const std::string name = target.substr(0, target.find('#'));
+    const std::filesystem::path from(model_->files[static_cast<std::size_t>(unit.href.place.file)]);
+    const std::string path = (from.parent_path() / name).string();
+    const auto not_loaded = [&](const std::string& why) {
+      warn_(Located(unit.href.place) + ": warning: the package in " + Quoted(name) + " is not loaded: " + why);
+    };
+    std::error_code error;
+    if (name.empty() || !std::filesystem::is_regular_file(path, error)) {
+      not_loaded("there is no file " + path);
+      continue;
+    }
+    const auto identity = IdentityOf(path);
+    if (identity && !read.insert(*identity).second) continue;
+    const int file = static_cast<int>(model_->files.size());
+    model_->files.push_back(path);
+    try {
+      Merge(CollectModelFile(path, file), unit.parent);
+      unit_files_.push_back(file);
+    } catch (const LoadError& failure) {
+      not_loaded(failure.what());
+    } catch (const Error& failure) {
+      not_loaded(failure.Description());
+    }
+  }
+}
+
+// Puts the records of a unit's file among the model's, its package inside
+// namespace `parent`.
+void ModelBuilder::Merge(ModelRecords unit, int parent) {
+  const int offset = static_cast<int>(records_.namespaces.size());
+  const auto moved = [offset](int index) { return index == kNone ? kNone : index + offset; };
+  for (NamespaceRecord& name_space : unit.namespaces) {
+    // The unit's top-level packages belong where the href stands.
+    name_space.parent = name_space.parent == kNone ? parent : moved(name_space.parent);
+    records_.namespaces.push_back(std::move(name_space));
+  }
+  for (std::size_t i = 0; i < unit.packages.size(); ++i) {
+    records_.packages.push_back(moved(unit.packages[i]));
+    records_.package_ids.push_back(std::move(unit.package_ids[i]));
+  }
+  for (ClassRecord& record : unit.classes) {
+    record.name_space = moved(record.name_space);
+    record.package = moved(record.package);
+    records_.classes.push_back(std::move(record));
+  }
+  for (PropertyRecord& end : unit.ends) records_.ends.push_back(std::move(end));
+  for (AssociationRecord& record : unit.associations) {
+    record.owner = moved(record.owner);
+    record.package = moved(record.package);
+    records_.associations.push_back(std::move(record));
+  }
+  records_.constraints.merge(unit.constraints);
+  for (auto& [id, named] : unit.named) {
+    named.name_space = moved(named.name_space);
+    records_.named.emplace(id, std::move(named));
+  }
+  records_.ea_end_names.merge(unit.ea_end_names);
+  for (const auto& [kind, count] : unit.member_kinds) records_.member_kinds[kind] += count;
+  records_.stereotype_tags.insert(records_.stereotype_tags.end(), unit.stereotype_tags.begin(),
+                                  unit.stereotype_tags.end());
+  records_.ea_tags.insert(records_.ea_tags.end(), unit.ea_tags.begin(), unit.ea_tags.end());
+  records_.unknown_tags.insert(records_.unknown_tags.end(), unit.unknown_tags.begin(), unit.unknown_tags.end());
+  for (DiagramRecord& diagram : unit.umldi_diagrams) {
+    diagram.holder = moved(diagram.holder);
+    records_.umldi_diagrams.push_back(std::move(diagram));
+  }
+  records_.id_hashes.insert(records_.id_hashes.end(), unit.id_hashes.begin(), unit.id_hashes.end());
+  std::sort(records_.id_hashes.begin(), records_.id_hashes.end());
+  for (UnitRecord& nested : unit.units) {
+    nested.parent = moved(nested.parent);
+    records_.units.push_back(std::move(nested));
+  }
 }
 
 // The first top-level package; in an Enterprise Architect file, the one
@@ -258,7 +352,7 @@ std::string ModelBuilder::TypeText(const Reference& type, const std::string& of)
   if (!type.href)
     if (std::string name = EaTypeName(id); !name.empty()) return name;
   if (unresolved_types_++ == 0)
-    first_unresolved_type_ = Located(path_, type.place) + ": warning: the type of " + of + " refers to " +
+    first_unresolved_type_ = Located(type.place) + ": warning: the type of " + of + " refers to " +
                              Quoted(type.target) + ", which is not in the file; the type reads as \"\"";
   return {};
 }
@@ -358,7 +452,7 @@ std::string ModelBuilder::ConditionText(const std::vector<Reference>& conditions
   for (const Reference& condition : conditions) {
     const auto found = records_.constraints.find(LocalId(condition));
     if (found == records_.constraints.end()) {
-      warn_(Located(path_, condition.place) + ": warning: " + of + " refers to " + Quoted(condition.target) +
+      warn_(Located(condition.place) + ": warning: " + of + " refers to " + Quoted(condition.target) +
             ", which is not a constraint of the file; it is left out");
       continue;
     }
@@ -406,7 +500,7 @@ void ModelBuilder::WarnOutside(const std::vector<const host::MemoryClass*>& clas
     names += (names.empty() ? "" : " and ") + Quoted(text::ToUtf8OrUnchanged(found->name, options_.encoding));
   }
   if (names.empty()) return;
-  warn_(Located(path_, where) + ": warning: " + what + " refers to " + names +
+  warn_(Located(where) + ": warning: " + what + " refers to " + names +
         ", which the export leaves out (Enterprise Architect names it in the connector only); it stands for a "
         "class of that name without features");
 }
@@ -428,8 +522,8 @@ void ModelBuilder::AddSuperclasses() {
       if (superclass == nullptr) {
         const std::string what = "the superclass of class " + Qualified(record.name_space) + " refers to " +
                                  Quoted(general.target) + ", " + problem;
-        warn_(Located(path_, general.place) + ": warning: " + what);
-        superclass = Unavailable(Located(path_, general.place) + ": " + what);
+        warn_(Located(general.place) + ": warning: " + what);
+        superclass = Unavailable(Located(general.place) + ": " + what);
       }
       WarnOutside({superclass}, "the superclass of class " + Qualified(record.name_space), general.place);
       classes_[i]->superclasses.push_back(superclass);
@@ -496,8 +590,8 @@ void ModelBuilder::ConvertAssociations() {
     if (problem.empty())
       WarnOutside({association.first.supplier, association.second.supplier}, "association " + label, record.place);
     if (!problem.empty()) {
-      warn_(Located(path_, record.place) + ": warning: " + problem);
-      association.unavailable = Located(path_, record.place) + ": " + problem;
+      warn_(Located(record.place) + ": warning: " + problem);
+      association.unavailable = Located(record.place) + ": " + problem;
       const host::MemoryClass* nowhere = Unavailable(association.unavailable);
       association.first.supplier = association.second.supplier = nowhere;
     }
@@ -539,7 +633,7 @@ void ModelBuilder::WarnOnce() {
   for (const auto& [name, place] : records_.unknown_tags) {
     if (std::find(named.begin(), named.end(), name) != named.end()) continue;
     named.push_back(name);
-    warn_(Located(path_, place) + ": warning: the Tarn profile has no tag " + Quoted(name) +
+    warn_(Located(place) + ": warning: the Tarn profile has no tag " + Quoted(name) +
           "; Tarn's tags are Properties, Invariant, isQuery, isDefinition, Retrieve, TypeOfRoleA, "
           "TypeOfRoleB, RoleAInvariant and RoleBInvariant");
   }

@@ -23,9 +23,12 @@ class ModelBuilder {
 
  private:
   // Texts: line breaks as CR LF, in the model's code page.
-  std::string Text(std::string utf8, Place where) const { return Text(std::move(utf8), where, path_); }
-  std::string Text(std::string utf8, Place where, const std::string& file) const;
+  std::string Text(std::string utf8, Place where) const;
+  // "FILE:LINE:COLUMN" of a place.
+  std::string Located(Place where) const;
 
+  void LoadUnits();
+  void Merge(ModelRecords unit, int parent);
   void FindRoot();
   void ComputeQualifiedNames();
   void AddPackages();
@@ -59,10 +62,10 @@ class ModelBuilder {
   void AddDiagrams();
   // A class diagram and the namespace record of the package that owns it.
   using OwnedDiagram = std::pair<host::MemoryClassDiagram, int>;
-  std::vector<DiagramRecord> NotationDiagrams(std::string& file);
+  std::vector<DiagramRecord> NotationDiagrams(int model_file);
   int OwnerPackage(const DiagramRecord& diagram) const;
   std::string BelowRoot(int package) const;
-  OwnedDiagram Diagram(const DiagramRecord& record, const std::string& file);
+  OwnedDiagram Diagram(const DiagramRecord& record);
   std::vector<OwnedDiagram> FallbackDiagrams();
   void PlaceDiagrams(std::vector<OwnedDiagram> diagrams);
 
@@ -75,6 +78,7 @@ class ModelBuilder {
   host::MemoryModel* model_ = nullptr;
 
   int root_ = kNone;  // namespace record of the root package
+  std::vector<int> unit_files_;  // the model's files that hold its units
   std::vector<std::string> qualified_;  // by namespace record, UTF-8
   std::unordered_map<std::string, int> class_by_id_;
   std::unordered_map<std::string, int> end_by_id_;

@@ -83,7 +83,7 @@ void ForEachId(std::string_view list, Add add) {
 
 class Collector final : public XmlHandler {
  public:
-  explicit Collector(const std::string& path) : path_(path) {}
+  Collector(const std::string& path, int file) : path_(path), file_(file) {}
 
   ModelRecords Take() {
     if (!found_model_) Refuse(NotAModel());
@@ -192,6 +192,13 @@ class Collector final : public XmlHandler {
  private:
   [[noreturn]] void Refuse(const std::string& sentence) const { throw LoadError(path_, 1, 1, sentence); }
 
+  // Where an element's start tag begins, in this file of the model.
+  Place Where(const XmlElement& element) const {
+    Place where = element.Where();
+    where.file = file_;
+    return where;
+  }
+
   static std::string OldXmi(std::string_view version) {
     return "the file is XMI " + std::string(version) +
            " (UML 1.x): Tarn reads UML 2 XMI; export the model as XMI 2.1 or later";
@@ -265,6 +272,12 @@ class Collector final : public XmlHandler {
     const std::string_view tag = element.local;
     std::string_view metaclass = MetaclassOf(element);
     if (tag == "ownedComment" || tag == "eAnnotations" || tag == "profileApplication") return {};
+    // A package with an href and nothing of its own is a unit of the model
+    // in another file (Papyrus's controlled units).
+    if (element.HasAttribute("href") && (tag == "packagedElement" || tag == "ownedMember") && IsPackage(metaclass)) {
+      records_.units.push_back({{std::string(element.Attribute("href")), true, Where(element)}, parent.name_space});
+      return {};
+    }
     // An element with an href or an idref refers to another; it defines nothing.
     if (element.HasAttribute("href") || !element.XmiAttribute("idref").empty()) return {};
     if (metaclass == "UMLClassDiagram") return UmlDiDiagram(element, parent);
@@ -285,7 +298,7 @@ class Collector final : public XmlHandler {
     if (tag == "ownedOperation") return OperationFrame(element, records_.classes[parent.index]);
     if (tag == "generalization") {
       if (const auto general = element.Attribute("general"); !general.empty())
-        AddGeneral(parent.index, {std::string(general), false, element.Where()});
+        AddGeneral(parent.index, {std::string(general), false, Where(element)});
       return {Kind::kGeneralization, parent.index};
     }
     if (IsPackage(metaclass)) {
@@ -321,7 +334,7 @@ class Collector final : public XmlHandler {
     record.package = parent.kind == Kind::kModelElement && parent.package == parent.name_space
                          ? parent.package
                          : kNone;
-    record.place = element.Where();
+    record.place = Where(element);
     const int index = static_cast<int>(records_.classes.size()) - 1;
     return {Kind::kClass, index, record.name_space, kNone};
   }
@@ -332,7 +345,7 @@ class Collector final : public XmlHandler {
     record.name = std::string(element.Attribute("name"));
     record.owner = parent.name_space;
     record.package = parent.package == parent.name_space ? parent.package : kNone;
-    record.place = element.Where();
+    record.place = Where(element);
     ForEachId(element.Attribute("memberEnd"), [&](std::string_view id) {
       record.member_ends.push_back({std::string(id), false, record.place});
     });
@@ -367,7 +380,7 @@ class Collector final : public XmlHandler {
     // An end a class owns is navigable; an association's own end says so
     // where it is (Visual Paradigm).
     property_.navigable = owned_by_class || element.Attribute("isNavigable") == "true";
-    property_.place = element.Where();
+    property_.place = Where(element);
     if (const auto type = element.Attribute("type"); !type.empty())
       property_.type = {std::string(type), false, property_.place};
     property_owner_ = owner;
@@ -415,7 +428,7 @@ class Collector final : public XmlHandler {
     record.id = std::string(element.XmiAttribute("id"));
     record.name = std::string(element.Attribute("name"));
     record.is_query = element.Attribute("isQuery") == "true";
-    record.place = element.Where();
+    record.place = Where(element);
     ForEachId(element.Attribute("precondition"),
               [&](std::string_view id) { record.preconditions.push_back({std::string(id), false, record.place}); });
     ForEachId(element.Attribute("postcondition"),
@@ -433,7 +446,7 @@ class Collector final : public XmlHandler {
       // Older exporters (Visual Paradigm) write the direction as `kind`.
       parameter.direction = std::string(element.HasAttribute("direction") ? element.Attribute("direction")
                                                                          : element.Attribute("kind"));
-      parameter.place = element.Where();
+      parameter.place = Where(element);
       if (const auto type = element.Attribute("type"); !type.empty())
         parameter.type = {std::string(type), false, parameter.place};
       return {Kind::kParameter};
@@ -441,7 +454,7 @@ class Collector final : public XmlHandler {
     if (tag == "precondition" || tag == "postcondition") {
       auto& conditions = tag == "precondition" ? record.preconditions : record.postconditions;
       if (const auto id = element.XmiAttribute("id"); !id.empty()) {
-        conditions.push_back({std::string(id), false, element.Where()});
+        conditions.push_back({std::string(id), false, Where(element)});
         return ConstraintFrame(element);
       }
       if (Reference condition = ReferenceOf(element); !condition.Empty())
@@ -458,7 +471,7 @@ class Collector final : public XmlHandler {
     auto [entry, added] = records_.constraints.try_emplace(id);
     if (!added) return {};
     entry->second.name = std::string(element.Attribute("name"));
-    entry->second.place = element.Where();
+    entry->second.place = Where(element);
     constraint_ids_.push_back(id);
     return {Kind::kConstraint, static_cast<int>(constraint_ids_.size()) - 1};
   }
@@ -473,7 +486,7 @@ class Collector final : public XmlHandler {
     if (element.HasAttribute("language"))
       value->Expressed().languages.emplace_back(element.Attribute("language"));
     if (const auto instance = element.Attribute("instance"); !instance.empty())
-      value->Expressed().instance = {std::string(instance), false, element.Where()};
+      value->Expressed().instance = {std::string(instance), false, Where(element)};
     value_ = value;
     return {Kind::kValue};
   }
@@ -504,11 +517,11 @@ class Collector final : public XmlHandler {
   }
 
   // A reference written as an element: <type xmi:idref="..."/> or <type href="..."/>.
-  static Reference ReferenceOf(const XmlElement& element) {
+  Reference ReferenceOf(const XmlElement& element) const {
     if (const auto id = element.XmiAttribute("idref"); !id.empty())
-      return {std::string(id), false, element.Where()};
+      return {std::string(id), false, Where(element)};
     if (const auto href = element.Attribute("href"); !href.empty())
-      return {std::string(href), true, element.Where()};
+      return {std::string(href), true, Where(element)};
     return {};
   }
 
@@ -516,7 +529,7 @@ class Collector final : public XmlHandler {
   // the elements, its other attributes and child elements are the tags.
   Frame Application(const XmlElement& element) {
     application_targets_.clear();
-    const Place where = element.Where();
+    const Place where = Where(element);
     for (const XmlAttribute& attribute : element.attributes)
       if (attribute.uri.empty() && attribute.local.rfind("base_", 0) == 0)
         ForEachId(attribute.value, [&](std::string_view id) { application_targets_.emplace_back(id); });
@@ -548,7 +561,7 @@ class Collector final : public XmlHandler {
     if (application_targets_.empty()) return {};
     const std::size_t first = records_.stereotype_tags.size();
     for (const std::string& target : application_targets_)
-      records_.stereotype_tags.push_back({target, name, "", element.Where()});
+      records_.stereotype_tags.push_back({target, name, "", Where(element)});
     // The text is read into the first record and copied to the others at its end.
     application_copies_ = {first, records_.stereotype_tags.size()};
     return TextFrame(&records_.stereotype_tags[first].value);
@@ -561,7 +574,7 @@ class Collector final : public XmlHandler {
     if (tag == "primitivetypes") return {Kind::kEaTypes};
     if (tag == "diagram" && !element.XmiAttribute("id").empty()) {
       ea_diagram_ = DiagramRecord();
-      ea_diagram_.place = element.Where();
+      ea_diagram_.place = Where(element);
       ea_diagram_logical_ = false;
       return {Kind::kEaDiagram, 1};
     }
@@ -598,7 +611,7 @@ class Collector final : public XmlHandler {
     } else {
       value = value.substr(0, std::min(value.find("#NOTES#"), value.find("$ea_notes=")));
     }
-    records_.ea_tags.push_back({std::string(target), std::string(name), std::string(value), element.Where()});
+    records_.ea_tags.push_back({std::string(target), std::string(name), std::string(value), Where(element)});
   }
 
   // Enterprise Architect's primitive types, some of which are types of the
@@ -614,20 +627,20 @@ class Collector final : public XmlHandler {
   void InEaDiagram(const XmlElement& element) {
     const std::string_view tag = element.local;
     if (tag == "model") {
-      ea_diagram_.owner = {std::string(element.Attribute("package")), false, element.Where()};
+      ea_diagram_.owner = {std::string(element.Attribute("package")), false, Where(element)};
     } else if (tag == "properties") {
       ea_diagram_.name = std::string(element.Attribute("name"));
       ea_diagram_logical_ = element.Attribute("type") == "Logical";
     } else if (tag == "element") {
       if (const auto subject = element.Attribute("subject"); !subject.empty())
-        ea_diagram_.shown.push_back({std::string(subject), false, element.Where()});
+        ea_diagram_.shown.push_back({std::string(subject), false, Where(element)});
     }
   }
 
   Frame UmlDiDiagram(const XmlElement& element, const Frame& parent) {
     DiagramRecord& diagram = records_.umldi_diagrams.emplace_back();
     diagram.name = std::string(element.Attribute("name"));
-    diagram.place = element.Where();
+    diagram.place = Where(element);
     if (const auto owner = element.Attribute("modelElement"); !owner.empty())
       diagram.owner = {std::string(owner), false, diagram.place};
     diagram.holder = parent.package;
@@ -648,13 +661,14 @@ class Collector final : public XmlHandler {
       return {};
     }
     if (const auto shown = element.Attribute("modelElement"); !shown.empty())
-      diagram.shown.push_back({std::string(shown), false, element.Where()});
+      diagram.shown.push_back({std::string(shown), false, Where(element)});
     return {Kind::kUmlDiDiagram};
   }
 
   static constexpr std::string_view kIgnoredOwner = "\n";
 
   const std::string& path_;
+  const int file_;
   ModelRecords records_;
   std::vector<Frame> stack_;
   bool found_model_ = false;
@@ -679,14 +693,14 @@ class Collector final : public XmlHandler {
 
 }  // namespace
 
-ModelRecords CollectModel(std::string_view bytes, const std::string& path) {
-  Collector collector(path);
+ModelRecords CollectModel(std::string_view bytes, const std::string& path, int file) {
+  Collector collector(path, file);
   ParseXml(bytes, path, collector);
   return collector.Take();
 }
 
-ModelRecords CollectModelFile(const std::string& path) {
-  Collector collector(path);
+ModelRecords CollectModelFile(const std::string& path, int file) {
+  Collector collector(path, file);
   ParseXmlFile(path, collector);
   return collector.Take();
 }

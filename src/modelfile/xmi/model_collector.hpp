@@ -14,12 +14,13 @@ namespace tarn::modelfile::xmi {
 // for a file that is not well-formed XML, and with one sentence saying what to
 // do instead for XML that is not a UML 2 model (XMI 1.x, a Papyrus diagram
 // file, any other XML).
-ModelRecords CollectModel(std::string_view bytes, const std::string& path);
+// Places are in file `file` of the model (see Place).
+ModelRecords CollectModel(std::string_view bytes, const std::string& path, int file = 0);
 // Same, reading the file a piece at a time.
-ModelRecords CollectModelFile(const std::string& path);
+ModelRecords CollectModelFile(const std::string& path, int file = 0);
 
 // The class diagrams of the Papyrus .notation file at `path`, in file order.
-std::vector<DiagramRecord> CollectNotationDiagrams(const std::string& path);
+std::vector<DiagramRecord> CollectNotationDiagrams(const std::string& path, int file);
 
 // The names of Tarn's tagged values.
 bool IsTarnTag(std::string_view name);

@@ -12,36 +12,37 @@ namespace tarn::modelfile::xmi {
 
 void ModelBuilder::AddDiagrams() {
   std::vector<OwnedDiagram> diagrams;
-  std::string notation_file;
-  const std::vector<DiagramRecord> notation = NotationDiagrams(notation_file);
+  // The .notation files beside the model file and beside each of its units.
+  std::vector<DiagramRecord> notation = NotationDiagrams(0);
+  for (const int unit : unit_files_)
+    for (DiagramRecord& diagram : NotationDiagrams(unit)) notation.push_back(std::move(diagram));
   const std::vector<DiagramRecord>* records = nullptr;
-  const std::string* file = &path_;
   if (!notation.empty()) {
     records = &notation;
-    file = &notation_file;
   } else if (!records_.ea_diagrams.empty()) {
     records = &records_.ea_diagrams;
   } else if (!records_.umldi_diagrams.empty()) {
     records = &records_.umldi_diagrams;
   }
   if (records != nullptr)
-    for (const DiagramRecord& record : *records) diagrams.push_back(Diagram(record, *file));
+    for (const DiagramRecord& record : *records) diagrams.push_back(Diagram(record));
   else
     diagrams = FallbackDiagrams();
   PlaceDiagrams(std::move(diagrams));
 }
 
-// The class diagrams of the .notation file beside the model (same name), when
-// there is one; `file` is set to its path.
-std::vector<DiagramRecord> ModelBuilder::NotationDiagrams(std::string& file) {
-  std::filesystem::path notation(path_);
+// The class diagrams of the .notation file beside a file of the model (same
+// name), when there is one; the file is added to the model's files.
+std::vector<DiagramRecord> ModelBuilder::NotationDiagrams(int model_file) {
+  const std::string& model = model_->files[static_cast<std::size_t>(model_file)];
+  std::filesystem::path notation(model);
   notation.replace_extension(".notation");
   std::error_code error;
-  if (notation == std::filesystem::path(path_) || !std::filesystem::is_regular_file(notation, error))
+  if (notation == std::filesystem::path(model) || !std::filesystem::is_regular_file(notation, error))
     return {};
-  file = notation.string();
-  model_->files.push_back(file);
-  return CollectNotationDiagrams(file);
+  const int file = static_cast<int>(model_->files.size());
+  model_->files.push_back(notation.string());
+  return CollectNotationDiagrams(notation.string(), file);
 }
 
 // The package that owns a diagram: the package of the element the diagram
@@ -71,13 +72,12 @@ std::string ModelBuilder::BelowRoot(int package) const {
   return qualified;
 }
 
-ModelBuilder::OwnedDiagram ModelBuilder::Diagram(const DiagramRecord& record, const std::string& file) {
+ModelBuilder::OwnedDiagram ModelBuilder::Diagram(const DiagramRecord& record) {
   const int owner = OwnerPackage(record);
   host::MemoryClassDiagram diagram;
-  diagram.name = Text(record.name, record.place, file);
-  diagram.package = Text(BelowRoot(owner), record.place, file);
-  // The diagram's file is the model's or, after it, its .notation.
-  diagram.place = {file == path_ ? 0u : 1u, static_cast<std::uint32_t>(record.place.line),
+  diagram.name = Text(record.name, record.place);
+  diagram.package = Text(BelowRoot(owner), record.place);
+  diagram.place = {static_cast<std::uint32_t>(record.place.file), static_cast<std::uint32_t>(record.place.line),
                    static_cast<std::uint32_t>(record.place.column)};
   std::unordered_set<const void*> shown;
   int left_out = 0;
@@ -96,8 +96,7 @@ ModelBuilder::OwnedDiagram ModelBuilder::Diagram(const DiagramRecord& record, co
     }
   }
   if (left_out > 0)
-    warn_(file + ":" + std::to_string(record.place.line) + ":" + std::to_string(record.place.column) +
-          ": warning: class diagram \"" + record.name + "\" shows " + std::to_string(left_out) +
+    warn_(Located(record.place) + ": warning: class diagram \"" + record.name + "\" shows " + std::to_string(left_out) +
           (left_out == 1 ? " element that is" : " elements that are") +
           " not in the file; the diagram is read without " + (left_out == 1 ? "it" : "them"));
   return {std::move(diagram), owner};

@@ -31,7 +31,7 @@ class NotationCollector final : public XmlHandler {
     if (in_diagram_) {
       shape = next_shape_++;
       if (element.local == "element" && element.HasAttribute("href")) {
-        Reference reference{Fragment(element.Attribute("href")), false, element.Where()};
+        Reference reference{Fragment(element.Attribute("href")), false, Where(element)};
         if (depth == diagram_depth_ + 1)
           diagrams_.back().owner = std::move(reference);
         else
@@ -41,7 +41,7 @@ class NotationCollector final : public XmlHandler {
                (depth == 0 || (depth == 1 && IsXmiNamespace(root_uri_)))) {
       DiagramRecord& diagram = diagrams_.emplace_back();
       diagram.name = std::string(element.Attribute("name"));
-      diagram.place = element.Where();
+      diagram.place = Where(element);
       in_diagram_ = true;
       diagram_depth_ = depth;
       shape = next_shape_++;
@@ -70,8 +70,15 @@ class NotationCollector final : public XmlHandler {
   }
 
   std::string path_;
+  int file_ = 0;
 
  private:
+  Place Where(const XmlElement& element) const {
+    Place where = element.Where();
+    where.file = file_;
+    return where;
+  }
+
   std::vector<DiagramRecord> diagrams_;
   std::vector<int> open_;  // for each open element, its shape number (kNone outside diagrams)
   std::vector<std::pair<int, Reference>> shown_;  // by the shape that holds the reference
@@ -83,9 +90,10 @@ class NotationCollector final : public XmlHandler {
 
 }  // namespace
 
-std::vector<DiagramRecord> CollectNotationDiagrams(const std::string& path) {
+std::vector<DiagramRecord> CollectNotationDiagrams(const std::string& path, int file) {
   NotationCollector collector;
   collector.path_ = path;
+  collector.file_ = file;
   ParseXmlFile(path, collector);
   return collector.Take();
 }

@@ -135,6 +135,13 @@ struct DiagramRecord {
   Place place;
 };
 
+// A package kept in a file of its own (a Papyrus controlled unit): the href
+// to it and the namespace record it belongs in.
+struct UnitRecord {
+  Reference href;
+  int parent = kNone;
+};
+
 // Everything the reader keeps of one model file.
 struct ModelRecords {
   std::string exporter;
@@ -165,6 +172,7 @@ struct ModelRecords {
   std::vector<TagRecord> ea_tags;
   std::vector<DiagramRecord> ea_diagrams;     // Logical diagrams of EA's extension
   std::vector<DiagramRecord> umldi_diagrams;  // UML DI class diagrams
+  std::vector<UnitRecord> units;
   // Profile applications of Tarn with attributes that are not Tarn's tags.
   std::vector<std::pair<std::string, Place>> unknown_tags;
   // Hashes of every xmi:id of the file, sorted once the file is read, to tell

@@ -10,10 +10,13 @@
 
 namespace tarn::modelfile::xmi {
 
-// A place in a file: LINE and COLUMN count from 1, the column in bytes.
+// A place in a file: LINE and COLUMN count from 1, the column in bytes;
+// FILE is the file's position among those of the model (the model file is
+// 0), which the readers set.
 struct Place {
   int line = 0;
   int column = 0;
+  int file = 0;
 };
 
 struct XmlAttribute {
