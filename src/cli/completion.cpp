@@ -182,9 +182,17 @@ std::string Zsh(const std::vector<CommandInfo>& commands) {
        "    [[ -f $word ]] && { model=$word; break; }\n"
        "  done\n"
        "  [[ -n $model ]] || return 1\n"
-       "  local -a listed\n"
-       "  listed=(${(f)\"$(tarn list $model $1 2>/dev/null)\"})\n"
-       "  compadd -a listed\n"
+       "  local -a listed shown\n"
+       "  if [[ $1 == --ids ]]; then\n"
+       "    # Each id with its item's qualified name beside it.\n"
+       "    listed=(${(f)\"$(tarn list $model --ids --described 2>/dev/null)\"})\n"
+       "    shown=(${listed/$'\\t'/  -- })\n"
+       "    listed=(${listed%%$'\\t'*})\n"
+       "    compadd -l -d shown -a listed\n"
+       "  else\n"
+       "    listed=(${(f)\"$(tarn list $model $1 2>/dev/null)\"})\n"
+       "    compadd -a listed\n"
+       "  fi\n"
        "}\n"
        "_tarn() {\n"
        "  local curcontext=$curcontext state line\n"
@@ -264,7 +272,7 @@ std::string Fish(const std::vector<CommandInfo>& commands) {
       if (type == "FILE" || type == "DIR")
         s << " -r -F";
       else if (type == "ID")
-        s << " -x -a '(__tarn_listed --ids)'";
+        s << " -x -a '(__tarn_listed --ids --described)'";
       else if (type == "NAME")
         s << " -x -a '(__tarn_listed --diagram-names)'";
       else if (type == "FORMAT")

@@ -86,10 +86,14 @@ int RunList(const Options& options) {
   const auto included = [&](const void* item) { return options.diagram.empty() || shown.count(item) > 0; };
 
   if (options.ids) {
+    const auto print = [&](const std::string& id, const std::string& name) {
+      std::cout << id << (options.described ? "\t" + name : "") << "\n";
+    };
     for (const auto& c : model.classes)
-      if (included(&c) && c.unavailable.empty() && c.standsFor.empty() && !c.id.empty()) std::cout << c.id << "\n";
+      if (included(&c) && c.unavailable.empty() && c.standsFor.empty() && !c.id.empty())
+        print(c.id, names.Qualified(c));
     for (const auto& a : model.associations)
-      if (included(&a) && a.unavailable.empty() && !a.id.empty()) std::cout << a.id << "\n";
+      if (included(&a) && a.unavailable.empty() && !a.id.empty()) print(a.id, names.Qualified(a));
     return kSuccess;
   }
   if (options.diagramNames) {

@@ -156,6 +156,8 @@ void DefineCommands(CLI::App& app, Options& options, std::string& helpTopic, std
   AddModel(*list, options);
   AddDiagram(*list, options, "list only this class diagram and what it shows");
   list->add_flag("--ids", options.ids, "print only the ids that --select takes, one a line");
+  list->add_flag("--described", options.described,
+                 "with --ids, follow each id with a tab and the item's qualified name");
   list->add_flag("--diagram-names", options.diagramNames,
                  "print only the names that --diagram takes, one a line");
   AddPathMap(*list, options);

@@ -29,6 +29,7 @@ struct Options {
   bool verbose = false;         // -v: name the files read
   std::string format = "text";  // tarn check --format
   bool ids = false;             // tarn list --ids
+  bool described = false;       // tarn list --ids --described
   bool diagramNames = false;    // tarn list --diagram-names
   bool typeset = false;  // objectz: the document for oz.sty, to be typeset
   objectz::FrontMatter frontMatter;

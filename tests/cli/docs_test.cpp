@@ -68,7 +68,7 @@ TEST_F(DocsTest, FishOffersCommandsOptionsIdsAndDiagrams) {
   EXPECT_EQ(result.err, "");
   EXPECT_THAT(result.out, HasSubstr("objectz\tObject-Z document"));
   EXPECT_THAT(result.out, HasSubstr("--select\t"));
-  EXPECT_THAT(result.out, HasSubstr("\nReg\t"));
+  EXPECT_THAT(result.out, HasSubstr("\nReg\tLogical View::Reg"));
 }
 
 TEST_F(DocsTest, ZshLoadsTheScript) {
@@ -77,7 +77,7 @@ TEST_F(DocsTest, ZshLoadsTheScript) {
   EXPECT_EQ(Spawn({"/usr/bin/zsh", "-n", script}, "").code, 0);
   // The model's ids as _tarn_listed hands them to compadd.
   const auto result = Spawn({"/usr/bin/zsh", "-f", "-c",
-                             "compadd() { print -l -- ${(P)2} }; source " + script +
+                             "compadd() { print -l -- ${(P)${@[-1]}} }; source " + script +
                                  " 2>/dev/null; words=(tarn property-check register.yaml --select ''); "
                                  "CURRENT=5; _tarn_listed --ids"},
                             "");
