@@ -226,6 +226,12 @@ class Collector final : public XmlHandler {
     if (IsUmlNamespace(element.uri) && IsPackage(element.local)) return TopPackage(element);
     if (element.local == "Diagram" && element.uri.find("/gmf/runtime/") != std::string_view::npos)
       Refuse(NotAModel());
+    if (element.uri.empty() && element.local == "Package" && element.HasAttribute("guid"))
+      Refuse("the file is Enterprise Architect's native XML (EA's own tables), not XMI: export the package "
+             "with Publish > Export XML, choosing XMI 2.1");
+    if (element.uri.empty() && element.local == "Diagram")
+      Refuse("the file is an IntelliJ IDEA diagram, not a model: Tarn reads UML 2 XMI, Rose .mdl and its own "
+             "YAML model files");
     Refuse(NotAModel());
   }
 
