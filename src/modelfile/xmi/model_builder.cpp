@@ -561,7 +561,10 @@ void ModelBuilder::ConvertAssociations() {
     std::vector<const PropertyRecord*> ends;
     for (const Reference& end : record.member_ends) {
       const auto found = end_by_id_.find(LocalId(end));
-      if (found != end_by_id_.end()) ends.push_back(&records_.ends[found->second]);
+      if (found != end_by_id_.end())
+        ends.push_back(&records_.ends[found->second]);
+      else if (const PropertyRecord* outside = ea ? EndOutside(record, LocalId(end)) : nullptr)
+        ends.push_back(outside);
     }
     std::string problem;
     if (ends.size() != 2) {
@@ -596,6 +599,31 @@ void ModelBuilder::ConvertAssociations() {
       association.first.supplier = association.second.supplier = nowhere;
     }
   }
+}
+
+// An end of an Enterprise Architect association that a class outside a
+// package export owns, and so is not in the file: made from what the
+// connector says of it ("EAID_dst..." its target end, "EAID_src..." its
+// source end); null when the connector does not say.
+const PropertyRecord* ModelBuilder::EndOutside(const AssociationRecord& association, const std::string& id) {
+  const int side = id.rfind("EAID_src", 0) == 0 ? 0 : id.rfind("EAID_dst", 0) == 0 ? 1 : -1;
+  const auto connector = records_.ea_connectors.find(association.id);
+  if (side < 0 || connector == records_.ea_connectors.end()) return nullptr;
+  const ModelRecords::EaConnectorEnd& said = connector->second[static_cast<std::size_t>(side)];
+  if (said.class_id.empty()) return nullptr;
+  PropertyRecord& end = outside_ends_.emplace_back();
+  end.id = id;
+  end.name = said.role;
+  end.navigable = said.navigable;
+  end.type = {said.class_id, false, association.place};
+  end.place = association.place;
+  // The multiplicity as one literal, which may hold a whole range.
+  if (!said.multiplicity.empty()) {
+    end.lower.present = end.lower.has_value = true;
+    end.lower.metaclass = "LiteralString";
+    end.lower.value = said.multiplicity;
+  }
+  return &end;
 }
 
 // Tagged values: a stereotype application of the Tarn profile first, then

@@ -2,6 +2,7 @@
 // collected from the file and fills the in-memory host with them.
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -37,6 +38,7 @@ class ModelBuilder {
   void AddSuperclasses();
   void AddAssociations();
   void ConvertAssociations();
+  const PropertyRecord* EndOutside(const AssociationRecord& association, const std::string& id);
   void AddTags();
   void WarnNoClass();
   void WarnOnce();
@@ -89,6 +91,7 @@ class ModelBuilder {
   std::vector<host::MemoryOperation*> query_operations_;  // isQuery="true" in UML
   std::unordered_map<std::string, host::MemoryClass*> stand_ins_;
   std::unordered_set<const host::MemoryClass*> outside_;  // stand-ins for classes an export left out
+  std::deque<PropertyRecord> outside_ends_;  // ends that only a connector tells of
   std::unordered_map<std::string, host::TaggedValues*> tags_by_id_;
 
   // Unresolved type references: the first, and how many there were.

@@ -155,8 +155,7 @@ class Collector final : public XmlHandler {
           frame = InEaTypes(element);
           break;
         case Kind::kEaConnectorEnd:
-          if (element.local == "model" && !element.Attribute("name").empty())
-            records_.ea_end_names.emplace(ea_end_id_, std::string(element.Attribute("name")));
+          InEaConnectorEnd(element);
           frame = InEaExtension(element);
           break;
       }
@@ -587,9 +586,11 @@ class Collector final : public XmlHandler {
     if (tag == "element" || tag == "attribute" || tag == "operation" || tag == "connector") {
       ea_owners_.emplace_back(element.XmiAttribute("idref"));
       frame.pushed_owner = true;
+      if (tag == "connector") ea_connector_id_ = std::string(element.XmiAttribute("idref"));
     } else if (tag == "source" || tag == "target") {
       ea_owners_.emplace_back(kIgnoredOwner);
-      ea_end_id_ = std::string(element.XmiAttribute("idref"));
+      ea_end_ = &records_.ea_connectors[ea_connector_id_][tag == "source" ? 0 : 1];
+      ea_end_->class_id = std::string(element.XmiAttribute("idref"));
       return {Kind::kEaConnectorEnd, kNone, kNone, kNone, true};
     } else if (tag == "parameter") {
       ea_owners_.emplace_back(kIgnoredOwner);
@@ -618,6 +619,19 @@ class Collector final : public XmlHandler {
       value = value.substr(0, std::min(value.find("#NOTES#"), value.find("$ea_notes=")));
     }
     records_.ea_tags.push_back({std::string(target), std::string(name), std::string(value), Where(element)});
+  }
+
+  // The class, role, multiplicity and navigability at one end of a connector.
+  void InEaConnectorEnd(const XmlElement& element) {
+    const std::string_view tag = element.local;
+    if (tag == "model" && !element.Attribute("name").empty())
+      records_.ea_end_names.emplace(ea_end_->class_id, std::string(element.Attribute("name")));
+    else if (tag == "role")
+      ea_end_->role = std::string(element.Attribute("name"));
+    else if (tag == "type")
+      ea_end_->multiplicity = std::string(element.Attribute("multiplicity"));
+    else if (tag == "modifiers")
+      ea_end_->navigable = element.Attribute("isNavigable") == "true";
   }
 
   // Enterprise Architect's primitive types, some of which are types of the
@@ -684,7 +698,8 @@ class Collector final : public XmlHandler {
   ClassRecord* property_owner_ = nullptr;
   bool end_ = false;
   Reference* reference_ = nullptr;
-  std::string ea_end_id_;
+  std::string ea_connector_id_;
+  ModelRecords::EaConnectorEnd* ea_end_ = nullptr;
   OperationRecord* operation_ = nullptr;
   ValueRecord* value_ = nullptr;
   std::vector<std::string> constraint_ids_;

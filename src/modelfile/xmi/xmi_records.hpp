@@ -4,6 +4,7 @@
 // XML parser delivers them; they are converted when the host is filled.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -165,6 +166,16 @@ struct ModelRecords {
   // to the classes at its ends: the only trace of a class that a package
   // export leaves out of the file. By the class's id.
   std::unordered_map<std::string, std::string> ea_end_names;
+  // What Enterprise Architect says of a connector's source and target, by
+  // the connector's (the association's) id: all there is of an end that a
+  // class outside a package export owns.
+  struct EaConnectorEnd {
+    std::string class_id;
+    std::string role;
+    std::string multiplicity;  // as EA writes it: "1", "0..*"
+    bool navigable = false;
+  };
+  std::unordered_map<std::string, std::array<EaConnectorEnd, 2>> ea_connectors;
   // How many packaged elements of each metaclass the model holds, to say
   // what a file holds when no class was read from it.
   std::unordered_map<std::string, int> member_kinds;
