@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "cli/item_names.hpp"
+#include "cli/z_text_warnings.hpp"
 #include "common/line_rule.hpp"
 #include "common/z_name.hpp"
 
@@ -174,7 +175,9 @@ std::vector<Diagnostic> ModelWarnings(const host::MemoryModel& model, const Chec
   Warnings warnings(model);
   warnings.WholeModel();
   warnings.Checked(checked);
-  return warnings.Take();
+  auto found = warnings.Take();
+  for (auto& warning : ZTextWarnings(model, checked)) found.push_back(std::move(warning));
+  return found;
 }
 
 }  // namespace tarn::cli

@@ -18,7 +18,8 @@ struct CheckedItems {
 // Warnings about the whole model (tag names that differ from Tarn's only in
 // letter case, isQuery and isDefinition values meant as true) and about the
 // checked items (a diagram without classes, class and operation names that
-// are not Z names, two operations of one class with the same name).
+// are not Z names, two operations of one class with the same name, and the
+// warnings about their Z of z_text_warnings.hpp).
 std::vector<Diagnostic> ModelWarnings(const host::MemoryModel& model, const CheckedItems& checked);
 
 }  // namespace tarn::cli
