@@ -142,10 +142,10 @@ void DefineCommands(CLI::App& app, Options& options, std::string& helpTopic, std
   auto* typeset = AddCommand(
       app, "typeset", "typeset a document that Tarn wrote into a PDF, with pdflatex and Tarn's style files", options);
   typeset
-      ->add_option("DOCUMENT", options.document, "a document Tarn wrote: a Z/EVES document or an Object-Z document")
+      ->add_option("DOCUMENT", options.document, "a document Tarn wrote: a Z/EVES document or an Object-Z document; - reads standard input")
       ->required()
       ->type_name("FILE");
-  typeset->add_option("-o,--output", options.pdf, "write the PDF to FILE (default: the document's name with .pdf)")
+  typeset->add_option("-o,--output", options.pdf, "write the PDF to FILE (default: the document's name with .pdf; needed with -)")
       ->type_name("FILE");
 
   auto* list =

@@ -10,12 +10,14 @@
 #include <iostream>
 
 #include "common/atomic_file.hpp"
+#include "typeset/pdflatex.hpp"
 
 namespace tarn::cli {
 namespace {
 
 extern "C" void RemoveTemporaryFileAndEnd(int signal) {
   RemoveTemporaryFileInProgress();
+  typeset::RemoveTypesetFolderInProgress();
   // The handler was reset on entry (SA_RESETHAND): once it returns, the
   // signal raised again ends the process with the signal's usual status.
   ::raise(signal);

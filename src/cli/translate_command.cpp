@@ -1,6 +1,7 @@
 // The three translations: load the model, apply the selection, run the
 // command of ITarn as the modelling tool's menu entry does; with --all, once
 // for every item the command can take, one document each.
+#include <cctype>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -34,14 +35,33 @@ addin::Outcome Run(addin::ITarn& tarn, addin::Command command, const host::Appli
   return tarn.RunGenerator(app);
 }
 
+// LaTeX's name (inputenc) of the code page the document is written in.
+std::string LatexInputEncoding(const std::string& codePage) {
+  std::string key;
+  for (const char c : codePage)
+    if (c != '-' && c != '_') key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  static const std::map<std::string, std::string> kNames = {
+      {"WINDOWS1252", "ansinew"}, {"CP1252", "ansinew"}, {"UTF8", "utf8"},         {"ISO88591", "latin1"},
+      {"LATIN1", "latin1"},       {"ISO885915", "latin9"}, {"LATIN9", "latin9"},   {"WINDOWS1250", "cp1250"},
+      {"CP1250", "cp1250"},       {"ISO88592", "latin2"}, {"LATIN2", "latin2"},    {"CP850", "cp850"},
+      {"CP437", "cp437"}};
+  const auto found = kNames.find(key);
+  if (found == kNames.end())
+    throw UsageError("--typeset: the model's code page " + codePage +
+                     " has no name in LaTeX's inputenc, so the document could not say how its letters are "
+                     "written; windows-1252, ISO-8859-1, ISO-8859-15, UTF-8, windows-1250, ISO-8859-2, CP850 and "
+                     "CP437 have one");
+  return found->second;
+}
+
 // objectz --typeset: the document for oz.sty, with the front matter in the
-// model's code page.
+// model's code page, which its preamble names.
 void ApplyTypeset(addin::ITarn& tarn, const Options& options, const LoadedModel& model) {
   if (!options.typeset) return;
   const auto& front = options.frontMatter;
   tarn.TypesetFrontMatter =
       objectz::FrontMatter{model.ToModelText(front.title, "--title"), model.ToModelText(front.author, "--author"),
-                           model.ToModelText(front.date, "--date")};
+                           model.ToModelText(front.date, "--date"), LatexInputEncoding(model.Model().encoding)};
 }
 
 // One item of a batch run: what to select (or which diagram to put first),

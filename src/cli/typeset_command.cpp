@@ -34,6 +34,8 @@ void ShowLatexMessages(const std::vector<typeset::LatexMessage>& messages) {
 
 int RunTypeset(const Options& options) {
   namespace fs = std::filesystem;
+  if (options.document == "-" && options.pdf.empty())
+    throw UsageError("a document read from standard input needs -o FILE.pdf");
   const auto pdf = options.pdf.empty() ? fs::path(options.document).replace_extension(".pdf").string() : options.pdf;
   std::error_code unknown;
   if (fs::path(pdf).lexically_normal() == fs::path(options.document).lexically_normal() ||

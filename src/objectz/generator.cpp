@@ -96,10 +96,13 @@ void Generator::WriteOpening() {
     for (const auto line : kOpeningLines) WriteLine(line);
     return;
   }
-  WriteLine(R"(\documentclass{article})");
-  WriteLine(R"(\usepackage[ansinew]{inputenc})");
-  WriteLine(R"(\usepackage{oz})");
   const auto& front = *typeset;
+  WriteLine(R"(\documentclass{article})");
+  WriteLine(R"(\usepackage[)" + front.inputEncoding + "]{inputenc}");
+  WriteLine(R"(\usepackage{oz})");
+  // Tarn's style keeps the boxes to the page where it is installed; the
+  // document typesets with oz.sty alone elsewhere.
+  WriteLine(R"(\IfFileExists{tarn-z.sty}{\usepackage{tarn-z}}{})");
   const bool titled = !front.title.empty() || !front.author.empty() || !front.date.empty();
   if (titled) {
     WriteLine(R"(\title{)" + front.title + "}");

@@ -24,13 +24,15 @@ struct FrontMatter {
   std::string title;
   std::string author;
   std::string date;
+  std::string inputEncoding = "ansinew";  // LaTeX's name of the document's code page
 };
 
 class Generator {
  public:
   // Unset (the default), the document is written for the Wizard type
   // checker, in its line-oriented form. Set, the same translation is written
-  // for oz.sty alone, so that pdflatex typesets it and it reads as Object-Z:
+  // for oz.sty (and Tarn's tarn-z.sty when TeX finds it), so that pdflatex
+  // typesets it and it reads as Object-Z:
   // a \documentclass preamble with this front matter, \\ between the lines
   // of every box, \zbreak between the boxes of a class (a gap where a long
   // class may break across pages), and neither empty lines nor empty

@@ -1,5 +1,6 @@
 #include "typeset/latex_output.hpp"
 
+#include <algorithm>
 #include <cctype>
 
 #include "common/line_rule.hpp"
@@ -77,6 +78,30 @@ int InputLine(std::string_view text) {
   return AllDigits(number) ? std::stoi(std::string(number)) : 0;
 }
 
+// "Overfull \hbox (12.5pt too wide) in paragraph at lines 23--24" and the
+// like: a line wider than the text, or (a \vbox too high) content taller
+// than the page. One that TeX meets while it ships out a page has no line:
+// a box taller than the page, which will not all be on any page, is an error.
+bool ReadOverfullBox(std::string_view line, LatexMessage& message) {
+  if (!line.starts_with("Overfull \\hbox") && !line.starts_with("Overfull \\vbox")) return false;
+  const auto close = line.find(')');
+  message.text = std::string(line.substr(0, close == std::string_view::npos ? line.size() : close + 1));
+  for (const std::string_view marker : {"at lines ", "at line "}) {
+    const auto at = line.find(marker);
+    if (at == std::string_view::npos) continue;
+    const auto digits = line.substr(at + marker.size());
+    const auto end = digits.find_first_not_of("0123456789");
+    if (end != 0) message.line = std::stoi(std::string(digits.substr(0, std::min<std::size_t>(end, 9))));
+    break;
+  }
+  message.error = line.find("while \\output is active") != std::string_view::npos;
+  if (message.error)
+    message.text += ": content taller than the page, which will not all be on any page";
+  else if (message.text.starts_with("Overfull \\hbox"))
+    message.text += ": a line runs into the margin";
+  return true;
+}
+
 bool IsClosingError(const LatexMessage& message) {
   return message.text == "Emergency stop." || message.text.starts_with("==> Fatal error occurred");
 }
@@ -92,6 +117,9 @@ std::vector<LatexMessage> ReadLatexOutput(std::string_view output) {
     if (lines[i].starts_with("! ")) {
       message.error = true;
       message.text = Trim(lines[i].substr(2));
+    } else if (ReadOverfullBox(lines[i], message)) {
+      messages.push_back(std::move(message));
+      continue;
     } else if (!ReadFileLineError(lines[i], message) && !ReadWarning(lines[i], message, continuation)) {
       continue;
     }
@@ -119,6 +147,15 @@ std::vector<LatexMessage> ReadLatexOutput(std::string_view output) {
     }
     messages.push_back(std::move(message));
   }
+
+  // Tarn's styles name each box taller than the page; the page that such a
+  // box overfills, before or after, says no more.
+  auto named = std::count_if(messages.begin(), messages.end(), [](const LatexMessage& m) {
+    return m.error && m.text.find(" is taller than the page (") != std::string::npos;
+  });
+  std::erase_if(messages, [&named](const LatexMessage& m) {
+    return named > 0 && m.error && m.text.starts_with("Overfull \\vbox") && named-- > 0;
+  });
 
   // "Emergency stop" and "Fatal error occurred" only repeat an earlier error.
   bool explained = false;

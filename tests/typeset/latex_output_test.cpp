@@ -43,9 +43,24 @@ TEST(LatexOutput, ErrorsWarningsAndTheirPlaces) {
        "W :3 Package inputenc: Invalid UTF-8 byte 233 on input line 3. []\n"
        "W :0 LaTeX Font: Font shape `OT1/cmr/bx/it' undefined using `OT1/cmr/bx/n' instead. []\n"
        "W :0 There were undefined references. []\n"},
+      // Overfull boxes: a line into the margin is a warning at its first line;
+      // content taller than the page, met while a page is shipped, an error.
+      {"Overfull \\hbox (3.0pt too wide) in paragraph at lines 4--5\n[]\\OT1/cmr/m/n/10 text\n"
+       "Overfull \\hbox (1.5pt too wide) detected at line 12\n"
+       "Overfull \\vbox (109.6pt too high) has occurred while \\output is active\n",
+       "W :4 Overfull \\hbox (3.0pt too wide): a line runs into the margin []\n"
+       "W :12 Overfull \\hbox (1.5pt too wide): a line runs into the margin []\n"
+       "E :0 Overfull \\vbox (109.6pt too high): content taller than the page, which will not all be on any page []\n"},
+      // A box that Tarn's styles name as taller than the page stands for one
+      // page that it overfills, reported before or after it.
+      {"Overfull \\vbox (43.4pt too high) has occurred while \\output is active\n"
+       "./document.tex:95: `Grow' is taller than the page (593pt, the page 550pt): split it.\nl.95 \\end{schema}\n"
+       "Overfull \\vbox (1.0pt too high) has occurred while \\output is active\n",
+       "E ./document.tex:95 `Grow' is taller than the page (593pt, the page 550pt): split it. [\\end{schema}]\n"
+       "E :0 Overfull \\vbox (1.0pt too high): content taller than the page, which will not all be on any page []\n"},
       // Ordinary output is neither.
       {"This is pdfTeX, Version 3.14\n(./document.tex LaTeX2e <2022-11-01>\nOutput written on document.pdf (1 page).\n"
-       "Overfull \\hbox (3.0pt too wide) in paragraph at lines 4--5\nmy: text 3: no\n./document.tex:: odd\n"
+       "my: text 3: no\n./document.tex:: odd\n"
        "Package of two words Warning: prose, not a package's warning\nDocument Warning: nor is this\n",
        ""},
   };
