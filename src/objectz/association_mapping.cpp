@@ -19,6 +19,30 @@ std::string CardinalityLine(std::string_view role, std::string_view multiplicity
   return R"(\#)" + r + " = " + std::string(multiplicity) + R"( \\)";
 }
 
+namespace {
+
+bool IsNumber(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+bool IsUnbounded(std::string_view text) { return text == "n" || text == "*"; }
+
+}  // namespace
+
+std::string TypesetCardinalityLine(std::string_view role, std::string_view multiplicity) {
+  const std::string size = R"(\#)" + std::string(role);
+  const auto dots = multiplicity.find("..");
+  if (dots == std::string_view::npos)
+    return IsNumber(multiplicity) && multiplicity != "1" ? size + " = " + std::string(multiplicity) : "";
+  const auto lower = multiplicity.substr(0, dots);
+  const auto upper = multiplicity.substr(dots + 2);
+  if (!IsNumber(lower) || !(IsNumber(upper) || IsUnbounded(upper))) return "";
+  const bool from = lower.find_first_not_of('0') != std::string_view::npos;
+  if (IsUnbounded(upper)) return from ? size + R"( \geq )" + std::string(lower) : "";
+  if (lower == upper) return size + " = " + std::string(lower);
+  return (from ? std::string(lower) + R"( \leq )" : "") + size + R"( \leq )" + std::string(upper);
+}
+
 // Reads the diagram's associations once per document and files each role a
 // class declares under the class name at the other end, so that a class
 // visits only its own roles, still in diagram order, and the names at both
@@ -49,14 +73,18 @@ void Generator::MapAssocToOZ(std::int16_t ClassID) {
 
   for (const DeclaredRoleOf& declared : roles) {
     const bool single = declared.role->RoleCardinality() == "1";
-    const std::string type =
-        single ? std::string() : declared.association->TaggedValue(host::kTool, declared.typeTag);
+    std::string type = single ? std::string() : declared.association->TaggedValue(host::kTool, declared.typeTag);
+    // To be typeset, a role of more than one object is a set of them unless
+    // its tag says what else.
+    if (typeset && !single && type.empty()) type = R"(\power)";
     WriteRow(declared.role->ElementName(), " : ", type, single ? "" : " ", declared.supplierName);
   }
   WriteBar();
   for (const DeclaredRoleOf& declared : roles) {
-    WriteRow(CardinalityLine(declared.role->ElementName(), declared.role->RoleCardinality(),
-                             declared.declared));
+    const auto role = declared.role->ElementName();
+    const auto multiplicity = declared.role->RoleCardinality();
+    WriteRow(typeset ? TypesetCardinalityLine(role, multiplicity)
+                     : CardinalityLine(role, multiplicity, declared.declared));
     WriteRow(declared.association->TaggedValue(host::kTool, declared.invariantTag));
   }
 }

@@ -16,4 +16,11 @@ enum class DeclaredRole { kRoleA, kRoleB };
 // ("1", "*", "") is written verbatim as the size of the role.
 std::string CardinalityLine(std::string_view role, std::string_view multiplicity, DeclaredRole declared);
 
+// The same invariant in standard Object-Z, for a document to be typeset:
+// "0..1" gives \#r \leq 1, "1..n" \#r \geq 1, "l..u" l \leq \#r \leq u,
+// "k" \#r = k (a bound written "n" or "*" is none). A multiplicity that
+// constrains nothing ("0..n", "n", "*", "0..*"), "1" (the role is then one
+// object, not a set) and text that is no multiplicity give "".
+std::string TypesetCardinalityLine(std::string_view role, std::string_view multiplicity);
+
 }  // namespace tarn::objectz

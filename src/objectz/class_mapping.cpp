@@ -1,8 +1,11 @@
 // One class of the diagram as an Object-Z class paragraph: heading, class
 // box, inherit line, state schema, initial-state schema and one operation
 // schema per operation.
+#include <cctype>
+#include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/count.hpp"
 #include "common/line_rule.hpp"
@@ -26,6 +29,48 @@ std::string DeltaList(std::string_view postcondition) {
     list += name;
   });
   return list;
+}
+
+bool IsNameCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }
+
+// The names of `state` that `postcondition` primes (x' in x' = x + 1), in
+// the order of `state`, joined with ", ": the Delta-list of standard
+// Object-Z. A name may hold \_; a LaTeX command is no name.
+std::string TypesetDeltaList(std::string_view postcondition, const std::vector<std::string>& state) {
+  std::set<std::string, std::less<>> primed;
+  for (std::size_t i = 0; i < postcondition.size();) {
+    if (postcondition[i] == '\\' && i + 1 < postcondition.size() && std::isalpha(static_cast<unsigned char>(postcondition[i + 1]))) {
+      for (++i; i < postcondition.size() && std::isalpha(static_cast<unsigned char>(postcondition[i])); ++i) {
+      }
+      continue;
+    }
+    if (!std::isalpha(static_cast<unsigned char>(postcondition[i]))) {
+      ++i;
+      continue;
+    }
+    const std::size_t start = i;
+    while (i < postcondition.size() &&
+           (IsNameCharacter(postcondition[i]) || postcondition.substr(i, 2) == R"(\_)"))
+      i += postcondition[i] == '\\' ? 2 : 1;
+    if (i < postcondition.size() && postcondition[i] == '\'') primed.emplace(postcondition.substr(start, i - start));
+  }
+  std::string list;
+  for (const auto& name : state) {
+    if (!primed.contains(name)) continue;
+    if (!list.empty()) list += ", ";
+    list += name;
+  }
+  return list;
+}
+
+// An operation that its "isDefinition" tag marks as defined by an operation
+// expression, with nothing of its own to declare or require: standard
+// Object-Z writes it Name \defs expression, which oz.sty spells \sdef (its
+// \defs is the == of an abbreviation).
+bool IsOperationDefinition(const host::Operation& operation) {
+  return operation.TaggedValue(host::kTool, "isDefinition") == "True" &&
+         operation.OperationParameters().ItemCount() == 0 && operation.ReturnType().empty() &&
+         operation.PreconditionText().empty() && !operation.PostconditionText().empty();
 }
 
 }  // namespace
@@ -61,6 +106,16 @@ void Generator::MapUMLClassToOZ(std::int16_t ClassID) {
 
   if (attributeFlag) MapUMLToInit(myAttributes);
 
+  // To be typeset, an operation's Delta-list holds the state components
+  // it primes: attributes and the roles the class declares.
+  stateNames.clear();
+  if (typeset) {
+    for (int i = 1; i <= attributeCount; ++i)
+      stateNames.push_back(myAttributes.ItemAt(static_cast<std::int16_t>(i)).ElementName());
+    if (const auto roles = declaredRoles.find(className); roles != declaredRoles.end())
+      for (const auto& declared : roles->second) stateNames.push_back(declared.role->ElementName());
+  }
+
   const int operationCount = myOperations.ItemCount();
   for (int k = 1; k <= operationCount; ++k)
     MapOperationToOZ(myOperations.ItemAt(static_cast<std::int16_t>(k)));
@@ -70,10 +125,22 @@ void Generator::MapUMLClassToOZ(std::int16_t ClassID) {
 
 void Generator::MapOperationToOZ(const host::Operation& operation) {
   const std::string postcondition = operation.PostconditionText();
+  if (typeset && IsOperationDefinition(operation)) {
+    std::string expression;
+    ForEachLine(postcondition, [&](std::string_view line) {
+      if (!expression.empty() && !line.empty()) expression += ' ';
+      expression += line;
+    });
+    BeginBox(operation.ElementName() + R"( \sdef )" + expression);
+    return;
+  }
   BeginBox(R"(\begin{op}{)" + operation.ElementName() + "}");
-  const std::string deltaList = DeltaList(postcondition);
-  // Typeset, an operation that changes nothing has no Delta list at all.
-  if (!typeset || !deltaList.empty()) WriteRow(R"(\Delta  ()", deltaList, R"() \\)");
+  if (!typeset) {
+    WriteRow(R"(\Delta  ()", DeltaList(postcondition), R"() \\)");
+  } else if (const auto deltaList = TypesetDeltaList(postcondition, stateNames); !deltaList.empty()) {
+    // An operation that changes no state component has no Delta-list.
+    WriteRow(R"(\Delta()", deltaList, R"() \\)");
+  }
 
   const auto myParameters = operation.OperationParameters();
   const int parameterCount = myParameters.ItemCount();

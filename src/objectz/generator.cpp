@@ -1,6 +1,7 @@
 #include "objectz/generator.hpp"
 
 #include <array>
+#include <set>
 #include <utility>
 
 #include "common/atomic_file.hpp"
@@ -119,10 +120,22 @@ void Generator::WriteGivenSets() {
     WriteLine(ProcessGivenSets());
     return;
   }
-  // The same paragraph with whole line ends, followed by an empty line.
-  const auto paragraph = ProcessGivenSets();
-  if (paragraph.empty()) return;
-  for (const auto& line : SplitLines(paragraph)) WriteLine(line);
+  // The same paragraph with whole line ends, followed by an empty line,
+  // without the classes of the diagram: a class is a type of its own in
+  // Object-Z, not a given set.
+  std::set<std::string, std::less<>> classNames;
+  for (int i = 1; i <= myClasses.ItemCount(); ++i)
+    classNames.insert(myClasses.ItemAt(static_cast<std::int16_t>(i)).ElementName());
+  std::string names;
+  for (const auto& name : gaGivenSets) {
+    if (classNames.contains(name)) continue;
+    if (!names.empty()) names += ", ";
+    names += name;
+  }
+  if (names.empty()) return;
+  WriteLine(R"(\begin{zed})");
+  WriteLine("[", names, "]");
+  WriteLine(R"(\end{zed})");
   WriteLine("");
 }
 
@@ -161,9 +174,18 @@ void Generator::EndBox(std::string_view endLine) {
 void Generator::FlushRow(bool anotherFollows) {
   if (!pendingRow) return;
   std::string_view row = *pendingRow;
-  const bool separated = row.ends_with(R"(\\)");
-  document += row;
-  if (anotherFollows && !separated) document += R"( \\)";
+  if (anotherFollows) {
+    document += row;
+    if (!row.ends_with(R"(\\)")) document += R"( \\)";
+  } else {
+    // The last row before the bar or the end of the box ends with neither
+    // a row break, which would add an empty row, nor a declaration's ";".
+    auto trim = [&row] { row.remove_suffix(row.size() - row.find_last_not_of(' ') - 1); };
+    trim();
+    if (row.ends_with(R"(\\)")) row.remove_suffix(2), trim();
+    if (row.ends_with(';')) row.remove_suffix(1), trim();
+    document += row;
+  }
   document += "\r\n";
   pendingRow.reset();
 }

@@ -137,6 +137,10 @@ class Generator {
   // distinct name overflows.
   std::int16_t giMaxGivenSets = 10;
 
+  // To be typeset: the state components of the class being written, its
+  // attributes and the roles it declares.
+  std::vector<std::string> stateNames;
+
   // Set while a class is written when one of its attributes has an initial
   // value: the class then gets an initial-state schema.
   bool attributeFlag = false;

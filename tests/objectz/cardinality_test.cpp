@@ -27,5 +27,20 @@ TEST(CardinalityLineTest, EveryRowInBothColumns) {
   }
 }
 
+// To be typeset: a constraint only where the multiplicity constrains a set.
+TEST(CardinalityLineTest, TypesetConstraints) {
+  const struct {
+    const char *multiplicity, *line;
+  } rows[] = {
+      {"0..1", R"(\#r \leq 1)"},        {"1..n", R"(\#r \geq 1)"},  {"1..*", R"(\#r \geq 1)"},
+      {"2..5", R"(2 \leq \#r \leq 5)"}, {"0..5", R"(\#r \leq 5)"},  {"3", R"(\#r = 3)"},
+      {"2..2", R"(\#r = 2)"},           {"0..n", ""},              {"n", ""},
+      {"*", ""},                        {"0..*", ""},              {"1", ""},
+      {"", ""},                         {"many", ""},              {"1..m", ""},
+      {"x..3", ""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(TypesetCardinalityLine("r", row.multiplicity), row.line) << row.multiplicity;
+}
+
 }  // namespace
 }  // namespace tarn::objectz

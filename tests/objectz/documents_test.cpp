@@ -31,6 +31,7 @@ TEST_F(DocumentsTest, EveryModelGivesItsGoldenDocument) {
       {"typeset_front_matter", FrontMatter{"", "", "June 2024"}},
       {"typeset_state_rows", FrontMatter{}},
       {"typeset_boxes", FrontMatter{}},
+      {"typeset_standard", FrontMatter{}},
       {"examples/bank.yaml", FrontMatter{}, "bank_account_typeset"},
   };
   const auto output = PathOf("model.tex");

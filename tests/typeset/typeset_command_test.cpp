@@ -176,7 +176,7 @@ TEST_F(TypesetTest, WhatWouldBeOnNoPageIsAnError) {
     } documents[] = {
         {{"objectz", "big.yaml"},
          "doc.tex:122: error: `Grow' in `Big' is taller than the page (1058pt, the page 686pt)"},
-        {{"objectz", "big.yaml", "--typeset"}, "doc.tex:94: error: `Grow' in `Big' is taller than the page (877pt"},
+        {{"objectz", "big.yaml", "--typeset"}, "doc.tex:93: error: `Grow' in `Big' is taller than the page (877pt"},
         {{"property-check", "big.yaml"}, "doc.tex:95: error: `Grow' is taller than the page (593pt, the page 550pt)"},
     };
     for (const auto& document : documents) {
