@@ -219,7 +219,10 @@ int RunTranslation(const std::string& name, Options options) {
 
   auto model = LoadModel(options);
   if (options.answers.output) model.RefuseOverLoadedFile(*options.answers.output);
-  if (command == addin::Command::kGenerator) WarnOfSuperclassCycles(model);
+  if (command == addin::Command::kGenerator) {
+    WarnOfSuperclassCycles(model);
+    WarnOfEmptyDiagram(model);
+  }
 
   const auto settings = Settings(options);
   TerminalHooks hooks;

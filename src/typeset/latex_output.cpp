@@ -120,6 +120,13 @@ std::vector<LatexMessage> ReadLatexOutput(std::string_view output) {
     } else if (ReadOverfullBox(lines[i], message)) {
       messages.push_back(std::move(message));
       continue;
+    } else if (lines[i] == "No pages of output.") {
+      // Not an error to TeX, but there is no PDF to write.
+      messages.push_back({true, "", 0,
+                          "No pages of output: the document sets nothing on a page (an Object-Z document of a "
+                          "class diagram that shows no class, say)",
+                          ""});
+      continue;
     } else if (!ReadFileLineError(lines[i], message) && !ReadWarning(lines[i], message, continuation)) {
       continue;
     }

@@ -58,6 +58,10 @@ TEST(LatexOutput, ErrorsWarningsAndTheirPlaces) {
        "Overfull \\vbox (1.0pt too high) has occurred while \\output is active\n",
        "E ./document.tex:95 `Grow' is taller than the page (593pt, the page 550pt): split it. [\\end{schema}]\n"
        "E :0 Overfull \\vbox (1.0pt too high): content taller than the page, which will not all be on any page []\n"},
+      // An empty document has no PDF to write.
+      {"(./document.tex)\nNo pages of output.\n",
+       "E :0 No pages of output: the document sets nothing on a page (an Object-Z document of a class diagram "
+       "that shows no class, say) []\n"},
       // Ordinary output is neither.
       {"This is pdfTeX, Version 3.14\n(./document.tex LaTeX2e <2022-11-01>\nOutput written on document.pdf (1 page).\n"
        "my: text 3: no\n./document.tex:: odd\n"
