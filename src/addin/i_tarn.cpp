@@ -4,6 +4,7 @@
 
 #include "addin/dialogs/form_about.hpp"
 #include "addin/dialogs/form_dialog.hpp"
+#include "common/atomic_file.hpp"
 #include "objectz/generator.hpp"
 #include "parser/z_parser.hpp"
 #include "visitor/z_visitor.hpp"
@@ -38,7 +39,7 @@ Outcome ITarn::RunGenerator(const host::Application& RoseApp) {
     const auto fileName = GetFileName();
     objectz::Generator generator;
     generator.typeset = TypesetFrontMatter;
-    generator.Generate(RoseApp, fileName);
+    WriteDocument(fileName, generator.DocumentText(RoseApp));
     RunTypeChecker();
   });
 }
@@ -62,7 +63,7 @@ void ITarn::PropertyCheck(const host::Class& RoseClass, const std::string& RoseP
   const visitor::ZVisitor visitor;
   visitor.VisitPC(check);
   zeves::ZGenerator generator;
-  generator.GeneratePCSpecification(check, fileName);
+  WriteDocument(fileName, generator.PCSpecificationText(check));
 }
 
 Outcome ITarn::RunRefinementChecker(const host::Application& RoseApp) {
@@ -87,7 +88,7 @@ void ITarn::RefinementCheck(const host::Class& RoseAbstractClass, const host::Cl
   const visitor::ZVisitor visitor;
   visitor.VisitRC(check);
   zeves::ZGenerator generator;
-  generator.GenerateRCSpecification(check, fileName);
+  WriteDocument(fileName, generator.RCSpecificationText(check));
   if (check.Retrieve.Empty())
     platform_.messages.ShowWarning("The refine association has no Retrieve text: the Retrieve schema only includes " +
                                    check.Abstract.Name + "A and " + check.Concrete.Name + "C.");
@@ -109,6 +110,7 @@ void ITarn::WriteINI(const std::string& strsection, const std::string& strkey, c
 }
 
 std::string ITarn::GetFileName() {
+  if (CheckOnly) return {};
   if (!sharedDialog_) {
     sharedDialog_.emplace(platform_.settings);
     sharedDialog_->Load();
@@ -116,6 +118,10 @@ std::string ITarn::GetFileName() {
   auto path = platform_.saveDialog.ShowSave(sharedDialog_->SaveFileName);
   if (!path) throw Error(kCancelled, "Cancel was selected.");
   return *path;
+}
+
+void ITarn::WriteDocument(const std::string& fileName, const std::string& text) const {
+  if (!CheckOnly) ReplaceFile(fileName, text);
 }
 
 void ITarn::CheckStartSetting(std::string_view key, const std::string& value) {
@@ -130,6 +136,7 @@ void ITarn::CheckStartSetting(std::string_view key, const std::string& value) {
 }
 
 void ITarn::RunZEves(const std::string& fileName) {
+  if (CheckOnly) return;
   OpenIni();
   if (!platform_.messages.AskYesNo(kZEvesQuestion)) return;
   CheckStartSetting(kZEvesPathKey, ZEvesPath);
@@ -140,6 +147,7 @@ void ITarn::RunZEves(const std::string& fileName) {
 }
 
 void ITarn::RunTypeChecker() {
+  if (CheckOnly) return;
   OpenIni();
   if (!platform_.messages.AskYesNo(kTypeCheckerQuestion)) return;
   if (WizardUrl.empty()) throw Error(kInvalidCall, "No Wizard address is configured.");

@@ -38,6 +38,10 @@ class ITarn {
   // Set, RunGenerator writes the Object-Z document for oz.sty, to be
   // typeset, with this front matter; unset, for the Wizard type checker.
   std::optional<objectz::FrontMatter> TypesetFrontMatter;
+  // Set, a working command does everything but ask where to write, write
+  // the document and offer to start the external tool: it builds the
+  // document in memory and reports what it finds (tarn check).
+  bool CheckOnly = false;
 
   void RunAbout(const host::Application& RoseApp);
   void RunConfiguration(const host::Application& RoseApp);
@@ -54,6 +58,8 @@ class ITarn {
 
  private:
   std::string GetFileName();
+  // Writes a document, unless the command only checks.
+  void WriteDocument(const std::string& fileName, const std::string& text) const;
   // Offers to start Z/EVES on the document written to `fileName`.
   void RunZEves(const std::string& fileName);
   void RunTypeChecker();

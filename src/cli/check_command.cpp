@@ -2,10 +2,6 @@
 // with Properties, every association with a Retrieve and the class diagram
 // (or only the items of --select), without writing a document; then the
 // warnings of the model. Text on stderr, or JSON lines on stdout.
-#include <stdlib.h>
-
-#include <cerrno>
-#include <filesystem>
 #include <iostream>
 
 #include "cli/commands.hpp"
@@ -17,42 +13,19 @@
 namespace tarn::cli {
 namespace {
 
-// A folder of its own for the documents that a check writes on its way,
-// removed with everything in it when the check ends; the user's files and
-// the system's are never written.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string name = (std::filesystem::temp_directory_path() / "tarn-check-XXXXXX").string();
-    if (::mkdtemp(name.data()) == nullptr) RaisePlatformError(errno, "Cannot create a folder in " + name);
-    path_ = name;
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  std::string Document() const { return (path_ / "document").string(); }
-
- private:
-  std::filesystem::path path_;
-};
-
-// The platform of a command run for its checks only: the document goes to
-// a scratch folder, errors are collected, no tool is offered or started.
+// The platform of a command run for its checks only: errors are collected;
+// the command itself neither asks for a file name nor writes its document
+// nor offers a tool.
 class CheckPlatform final : public addin::SaveFileDialog,
                             public addin::MessageBoxes,
                             public addin::DialogWindows,
                             public addin::ProgramStarter {
  public:
   std::function<std::vector<Note>(const Error&)> explain;
-  Note about;            // the check the diagnostics belong to
-  std::string document;  // where the document goes
+  Note about;  // the check the diagnostics belong to
   std::vector<Diagnostic> diagnostics;
 
-  std::optional<std::string> ShowSave(const addin::SaveDialogSetup&) override { return document; }
+  std::optional<std::string> ShowSave(const addin::SaveDialogSetup&) override { return std::nullopt; }
   void ShowMessage(const std::string& text) override {
     diagnostics.push_back(Unplaced(Diagnostic::Severity::kError, MessageLines(text), {about}));
   }
@@ -83,11 +56,11 @@ class Checker {
     model_.selection = std::move(selection);
     CheckPlatform platform;
     platform.about = about;
-    platform.document = scratch_.Document();
     platform.explain = [&](const Error& error) {
-      return Explain(CommandContext{command, model_, Settings(options_), Opener()}, error);
+      return Explain(CommandContext{command, model_, settings_, Opener()}, error);
     };
-    addin::ITarn tarn(addin::Platform{platform, platform, platform, platform, Settings(options_)});
+    addin::ITarn tarn(addin::Platform{platform, platform, platform, platform, settings_});
+    tarn.CheckOnly = true;
     if (command == addin::Command::kPropertyChecker) tarn.RunPropertyChecker(loaded_.App());
     if (command == addin::Command::kRefinementChecker) tarn.RunRefinementChecker(loaded_.App());
     if (command == addin::Command::kGenerator) tarn.RunGenerator(loaded_.App());
@@ -95,7 +68,9 @@ class Checker {
   }
 
   // The items to check: those of --select, or every class with Properties,
-  // every association with a Retrieve and the model's selection.
+  // every association with a Retrieve and the class diagram that objectz
+  // translates (also when there is none: objectz then fails, and so does
+  // the check).
   CheckedItems Items() const {
     CheckedItems items;
     const auto add = [&](const host::Element* element) {
@@ -113,9 +88,10 @@ class Checker {
       for (const auto& a : model_.associations)
         if (a.unavailable.empty() && !a.tags.Find(host::kTool, "Retrieve").empty()) add(&a);
     }
-    for (const auto* element : model_.selection) add(element);
-    if (!model_.root.diagrams.empty() && (options_.select.empty() || !options_.diagram.empty()))
-      items.diagram = &model_.root.diagrams.front();
+    if (!options_.select.empty())
+      for (const auto* element : model_.selection) add(element);
+    items.objectz = options_.select.empty() || !options_.diagram.empty();
+    if (items.objectz && !model_.root.diagrams.empty()) items.diagram = &model_.root.diagrams.front();
     return items;
   }
 
@@ -131,7 +107,9 @@ class Checker {
       Run(addin::Command::kGenerator, {},
           {LocationOf(model_, items.diagram->place),
            "in the Object-Z document of class diagram \"" + names_.Qualified(*items.diagram) + "\""});
-    checks_ = items.classes.size() + items.associations.size() + (items.diagram != nullptr ? 1 : 0);
+    else if (items.objectz)
+      Run(addin::Command::kGenerator, {}, {std::nullopt, "in the Object-Z document of the model"});
+    checks_ = items.classes.size() + items.associations.size() + (items.objectz ? 1 : 0);
     for (auto& warning : ModelWarnings(model_, items)) diagnostics_.push_back(std::move(warning));
     return std::move(diagnostics_);
   }
@@ -145,7 +123,7 @@ class Checker {
   ItemNames names_;
   std::vector<Diagnostic> diagnostics_;
   std::size_t checks_ = 0;
-  ScratchFolder scratch_;
+  addin::SettingsLocation settings_ = Settings(options_);
 };
 
 }  // namespace

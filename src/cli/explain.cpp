@@ -40,6 +40,9 @@ class Explainer {
       case kMalformedDefinition:
         MalformedDefinitions();
         break;
+      case kSubscriptOutOfRange:
+        if (context_.command == Command::kGenerator && model_.root.diagrams.empty()) NoClassDiagram();
+        break;
       default:
         ToolNotStarted(error);
         break;
@@ -56,6 +59,27 @@ class Explainer {
   bool ForClasses() const { return context_.command == Command::kPropertyChecker; }
 
   std::string Quoted(const std::string& text) const { return names_.Quoted(text); }
+
+  // objectz translates a class diagram of the root package: say what the
+  // model holds instead.
+  void NoClassDiagram() {
+    if (model_.packageDiagrams.empty()) {
+      const auto count = [](std::size_t n, const char* one, const char* many) {
+        return std::to_string(n) + " " + (n == 1 ? one : many);
+      };
+      Add("the model holds no class diagram at all, only " + count(model_.classes.size(), "class", "classes") +
+          " and " + count(model_.associations.size(), "association", "associations") +
+          "; a class diagram of the root package lists the classes objectz translates");
+      return;
+    }
+    std::string listed;
+    for (std::size_t i = 0; i < model_.packageDiagrams.size() && i < kListed; ++i)
+      listed += (i == 0 ? "" : ", ") + names_.Qualified(model_.packageDiagrams[i]);
+    if (model_.packageDiagrams.size() > kListed)
+      listed += " and " + std::to_string(model_.packageDiagrams.size() - kListed) + " more";
+    Add("the root package has no class diagram; the packages below it have " + listed +
+        ": --diagram NAME translates one");
+  }
 
   // The selected item in words, and its place.
   void DescribeSelected(const host::Element* item, const std::string& lead) {

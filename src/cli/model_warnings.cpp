@@ -63,21 +63,38 @@ class Warnings {
     }
   }
 
-  void WholeModel() {
-    for (const auto& c : model_.classes) {
-      if (!c.unavailable.empty()) continue;
-      const auto owner = names_.Describe(c);
-      Tags(c.tags, c.place, owner);
-      for (const auto& attribute : c.attributes)
-        Tags(attribute.tags, attribute.place, "attribute " + Quoted(attribute.name) + " of " + owner);
-      for (const auto& operation : c.operations) {
-        const auto described = "operation " + Quoted(operation.name) + " of " + owner;
-        Tags(operation.tags, operation.place, described);
-        Flags(operation, described);
-      }
+  // The tags of a class, its attributes and operations.
+  void Tagged(const host::MemoryClass& c) {
+    if (!c.unavailable.empty()) return;
+    const auto owner = names_.Describe(c);
+    Tags(c.tags, c.place, owner);
+    for (const auto& attribute : c.attributes)
+      Tags(attribute.tags, attribute.place, "attribute " + Quoted(attribute.name) + " of " + owner);
+    for (const auto& operation : c.operations) {
+      const auto described = "operation " + Quoted(operation.name) + " of " + owner;
+      Tags(operation.tags, operation.place, described);
+      Flags(operation, described);
     }
-    for (const auto& a : model_.associations)
-      if (a.unavailable.empty()) Tags(a.tags, a.place, names_.Describe(a));
+  }
+  void Tagged(const host::MemoryAssociation& a) {
+    if (a.unavailable.empty()) Tags(a.tags, a.place, names_.Describe(a));
+  }
+
+  void WholeModel() {
+    for (const auto& c : model_.classes) Tagged(c);
+    for (const auto& a : model_.associations) Tagged(a);
+  }
+
+  // The tags of the checked items only: the classes the checks read, the
+  // associations checked and those of the diagram.
+  void CheckedTags(const CheckedItems& checked) {
+    for (const auto* c : involved_) Tagged(*c);
+    std::set<const host::MemoryAssociation*> done;
+    for (const auto* a : checked.associations)
+      if (done.insert(a).second) Tagged(*a);
+    if (checked.diagram != nullptr)
+      for (const auto* a : checked.diagram->associations)
+        if (done.insert(a).second) Tagged(*a);
   }
 
   void Names(const host::MemoryClass& c) {
@@ -104,13 +121,16 @@ class Warnings {
       if (checked.diagram->classes.empty())
         Add(checked.diagram->place,
             "class diagram " + Quoted(checked.diagram->name) +
-                " shows no class; objectz writes a document without classes (--diagram "
-                "NAME chooses another)");
+                " shows no class; objectz writes a document without classes (tarn list MODEL shows what "
+                "each diagram holds; --diagram NAME chooses another)");
       classes.insert(classes.end(), checked.diagram->classes.begin(), checked.diagram->classes.end());
     }
     std::set<const host::MemoryClass*> done;
     for (const auto* c : classes)
-      if (c != nullptr && done.insert(c).second) Names(*c);
+      if (c != nullptr && done.insert(c).second) {
+        involved_.push_back(c);
+        Names(*c);
+      }
   }
 
   std::vector<Diagnostic> Take() {
@@ -164,6 +184,7 @@ class Warnings {
   }
 
   std::vector<BadName> badClassNames_, badOperationNames_;
+  std::vector<const host::MemoryClass*> involved_;  // the classes the checked items read
   const host::MemoryModel& model_;
   ItemNames names_;
   std::vector<Diagnostic> list_;
@@ -171,12 +192,15 @@ class Warnings {
 
 }  // namespace
 
-std::vector<Diagnostic> ModelWarnings(const host::MemoryModel& model, const CheckedItems& checked) {
+std::vector<Diagnostic> ModelWarnings(const host::MemoryModel& model, const CheckedItems& checked,
+                                      WarningScope scope) {
   Warnings warnings(model);
-  warnings.WholeModel();
+  if (scope == WarningScope::kWholeModel) warnings.WholeModel();
   warnings.Checked(checked);
+  if (scope == WarningScope::kCheckedItems) warnings.CheckedTags(checked);
   auto found = warnings.Take();
-  for (auto& warning : ZTextWarnings(model, checked)) found.push_back(std::move(warning));
+  if (scope == WarningScope::kWholeModel)
+    for (auto& warning : ZTextWarnings(model, checked)) found.push_back(std::move(warning));
   return found;
 }
 

@@ -58,15 +58,6 @@ void WarnOfSuperclassCycles(const LoadedModel& model) {
   for (const auto& warning : SuperclassCycleWarnings(model)) PrintText(std::cerr, warning);
 }
 
-void WarnOfEmptyDiagram(const LoadedModel& model) {
-  const auto diagrams = model.App().CurrentModel().RootCategory().ClassDiagrams();
-  if (diagrams.ItemCount() == 0 || diagrams.ItemAt(1).AllClasses().ItemCount() > 0) return;
-  PrintText(std::cerr, Unplaced(Diagnostic::Severity::kWarning,
-                                "the class diagram " + diagrams.ItemAt(1).ElementName() +
-                                    " shows no class, so the document declares nothing; tarn list MODEL "
-                                    "lists the diagrams and what they show, and --diagram NAME translates another"));
-}
-
 LoadedModel LoadModel(const Options& options, std::function<void(const Diagnostic&)> warn) {
   auto load = ToLoadOptions(options);
   load.warn = [&](const std::string& line) {

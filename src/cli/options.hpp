@@ -51,9 +51,6 @@ int ExitCodeOf(addin::Outcome outcome);
 std::vector<Diagnostic> SuperclassCycleWarnings(const LoadedModel& model);
 // The same on stderr.
 void WarnOfSuperclassCycles(const LoadedModel& model);
-// On stderr, when the class diagram the Object-Z document translates
-// shows no class: the document would declare nothing.
-void WarnOfEmptyDiagram(const LoadedModel& model);
 
 // Loads the model file of the command line and applies --select and
 // --diagram. The readers' warnings go to `warn`, or to stderr as text; -v

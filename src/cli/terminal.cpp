@@ -97,7 +97,8 @@ bool Terminal::AskYesNo(const std::string& question) {
     auto& to = !written_.empty() && WritesToStandardOutput(written_) ? err_ : out_;
     to << report;
     if (!written_.empty())
-      to << "Written to " << (written_ == kStandardOutput ? "standard output" : written_) << "\n";
+      to << "Written to " << (written_ == kStandardOutput ? "standard output" : written_) << hooks_.writtenDetail
+         << "\n";
   }
   if (answers_.run) return *answers_.run;
   if (!prompts_) return false;

@@ -34,6 +34,8 @@ struct TerminalHooks {
   // the Z/EVES command line (true) or the Wizard address (false).
   std::function<std::string(bool commandLine, const std::string& value)> refuseSetting;
   bool quiet = false;  // -q: no success report
+  // Said after the name of the document written: what it translated.
+  std::string writtenDetail;
 };
 
 // Whether prompts may be shown: stdin is a terminal, or TARN_PROMPT=1.

@@ -10,6 +10,7 @@
 #include "cli/commands.hpp"
 #include "cli/explain.hpp"
 #include "cli/item_names.hpp"
+#include "cli/model_warnings.hpp"
 #include "cli/program_starter.hpp"
 
 namespace tarn::cli {
@@ -62,6 +63,35 @@ void ApplyTypeset(addin::ITarn& tarn, const Options& options, const LoadedModel&
   tarn.TypesetFrontMatter =
       objectz::FrontMatter{model.ToModelText(front.title, "--title"), model.ToModelText(front.author, "--author"),
                            model.ToModelText(front.date, "--date"), LatexInputEncoding(model.Model().encoding)};
+}
+
+// What tarn check would warn of about the items the command translates: the
+// selected class or association, or the diagram.
+void WarnOfItems(addin::Command command, const host::MemoryModel& model) {
+  CheckedItems items;
+  if (command == addin::Command::kGenerator) {
+    if (!model.root.diagrams.empty()) items.diagram = &model.root.diagrams.front();
+  } else {
+    for (const auto* element : model.selection) {
+      if (const auto* c = dynamic_cast<const host::MemoryClass*>(element);
+          c != nullptr && command == addin::Command::kPropertyChecker)
+        items.classes.push_back(c);
+      if (const auto* a = dynamic_cast<const host::MemoryAssociation*>(element);
+          a != nullptr && command == addin::Command::kRefinementChecker)
+        items.associations.push_back(a);
+    }
+  }
+  for (const auto& warning : ModelWarnings(model, items, WarningScope::kCheckedItems)) PrintText(std::cerr, warning);
+}
+
+// What an Object-Z document translated, said after its name: " (class
+// diagram Main, 4 classes)".
+std::string TranslatedDiagram(const host::MemoryModel& model) {
+  if (model.root.diagrams.empty()) return {};
+  const auto& diagram = model.root.diagrams.front();
+  const auto classes = diagram.classes.size();
+  return " (class diagram " + diagram.name + ", " + std::to_string(classes) +
+         (classes == 1 ? " class)" : " classes)");
 }
 
 // One item of a batch run: what to select (or which diagram to put first),
@@ -186,11 +216,12 @@ int RunBatch(addin::Command command, const Options& options) {
     addin::ITarn tarn(addin::Platform{terminal, terminal, starter, terminal, settings});
     ApplyTypeset(tarn, options, model);
     const auto outcome = Run(tarn, command, model.App());
+    const auto detail = command == addin::Command::kGenerator ? TranslatedDiagram(memory) : std::string();
     if (item.diagram != nullptr) memory.root.diagrams.pop_front();
     if (outcome != addin::Outcome::kDone) {
       ++failed;
     } else if (!options.quiet) {
-      std::cout << "Written to " << path << "\n";
+      std::cout << "Written to " << path << detail << "\n";
     }
   }
   if (failed > 0) {
@@ -219,14 +250,13 @@ int RunTranslation(const std::string& name, Options options) {
 
   auto model = LoadModel(options);
   if (options.answers.output) model.RefuseOverLoadedFile(*options.answers.output);
-  if (command == addin::Command::kGenerator) {
-    WarnOfSuperclassCycles(model);
-    WarnOfEmptyDiagram(model);
-  }
+  if (command == addin::Command::kGenerator) WarnOfSuperclassCycles(model);
+  WarnOfItems(command, model.Model());
 
   const auto settings = Settings(options);
   TerminalHooks hooks;
   hooks.quiet = options.quiet;
+  if (command == addin::Command::kGenerator) hooks.writtenDetail = TranslatedDiagram(model.Model());
   hooks.explain = [&](const Error& error) {
     return Explain(CommandContext{command, model.Model(), settings, Opener()}, error);
   };
