@@ -45,7 +45,7 @@ measure() {
   local best="" peak=0 start end line
   for _ in 1 2 3; do
     start=$(date +%s%N)
-    /usr/bin/time -v -o "$scratch/time" "$build/tarn" "$@" -o "$scratch/out" --no-run \
+    /usr/bin/time -v -o "$scratch/time" "$build/tarn" "$@" \
       >/dev/null 2>"$scratch/stderr" || { cat "$scratch/stderr" "$scratch/time" >&2; exit 1; }
     end=$(date +%s%N)
     line=$(awk -F": " -v ns=$((end - start)) '
@@ -65,7 +65,7 @@ measure() {
 
 {
   echo
-  echo "whole process: tarn COMMAND MODEL -o FILE --no-run (of 3 runs, the one with least CPU time)"
+  echo "whole process: tarn COMMAND MODEL -o FILE --no-run, tarn check MODEL -q (of 3 runs, the one with least CPU time)"
   echo "load average before the runs: $(cut -d" " -f1-3 /proc/loadavg) on $(nproc) cores"
   printf "%6s %6s %-17s %9s %8s %8s %10s %12s\n" \
     N format command "file MB" "wall s" "CPU s" "peak MB" "limit MB"
@@ -76,11 +76,12 @@ measure() {
       # An XMI model is read with the .notation beside it.
       [ "$format" = uml ] && size=$((size + $(stat -c %s "$models/model-$n.notation")))
       limit=$(awk -v s="$size" 'BEGIN { printf "%.1f", 2 * s / 1e6 + 30 }')
-      for command in property-check refinement-check objectz; do
+      for command in property-check refinement-check objectz check; do
         case $command in
-          property-check) select=(--select C0) ;;
-          refinement-check) select=(--select refines) ;;
-          objectz) select=() ;;
+          property-check) select=(--select C0 -o "$scratch/out" --no-run) ;;
+          refinement-check) select=(--select refines -o "$scratch/out" --no-run) ;;
+          objectz) select=(-o "$scratch/out" --no-run) ;;
+          check) select=(-q) ;;
         esac
         printf "%6s %6s %-17s %9.1f %s %12s\n" "$n" "$format" "$command" \
           "$(awk -v s="$size" 'BEGIN { print s / 1e6 }')" \

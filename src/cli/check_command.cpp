@@ -2,6 +2,9 @@
 // with Properties, every association with a Retrieve and the class diagram
 // (or only the items of --select), without writing a document; then the
 // warnings of the model. Text on stderr, or JSON lines on stdout.
+#include <unistd.h>
+
+#include <chrono>
 #include <iostream>
 
 #include "cli/commands.hpp"
@@ -43,6 +46,33 @@ class CheckPlatform final : public addin::SaveFileDialog,
   void ShowAbout(const addin::FormAbout&) override {}
   long StartCommandLine(const std::string&, const std::string&) override { return 0; }
   long OpenAddress(const std::string&) override { return 0; }
+};
+
+// "checked 1200 of 8001 items" on a terminal, rewritten in place, once a
+// check has run for a second; wiped when it ends.
+class Progress {
+ public:
+  explicit Progress(std::size_t total) : total_(total), shown_(::isatty(STDERR_FILENO) == 1) {}
+  ~Progress() {
+    if (printed_) std::cerr << "\r\x1b[K" << std::flush;
+  }
+  Progress(const Progress&) = delete;
+  Progress& operator=(const Progress&) = delete;
+
+  void Done(std::size_t done) {
+    if (!shown_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - start_ < std::chrono::seconds(1) || now - last_ < std::chrono::milliseconds(200)) return;
+    last_ = now;
+    printed_ = true;
+    std::cerr << "\rtarn: checked " << done << " of " << total_ << " items" << std::flush;
+  }
+
+ private:
+  std::size_t total_;
+  bool shown_;
+  bool printed_ = false;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now(), last_;
 };
 
 class Checker {
@@ -95,14 +125,20 @@ class Checker {
     return items;
   }
 
-  std::vector<Diagnostic> CheckAll() {
+  std::vector<Diagnostic> CheckAll(bool showProgress) {
     const auto items = Items();
-    for (const auto* c : items.classes)
+    Progress progress(showProgress ? items.classes.size() + items.associations.size() + 1 : 0);
+    std::size_t done = 0;
+    for (const auto* c : items.classes) {
       Run(addin::Command::kPropertyChecker, {c},
           {LocationOf(model_, c->place), "in the property check of " + names_.Describe(*c)});
-    for (const auto* a : items.associations)
+      if (showProgress) progress.Done(++done);
+    }
+    for (const auto* a : items.associations) {
       Run(addin::Command::kRefinementChecker, {a},
           {LocationOf(model_, a->place), "in the refinement check of " + names_.Describe(*a)});
+      if (showProgress) progress.Done(++done);
+    }
     if (items.diagram != nullptr)
       Run(addin::Command::kGenerator, {},
           {LocationOf(model_, items.diagram->place),
@@ -160,7 +196,7 @@ int RunCheck(const Options& options) {
     return kErrorShown;
   }
   Checker checker(options, *loaded);
-  for (const auto& diagnostic : checker.CheckAll()) count(diagnostic);
+  for (const auto& diagnostic : checker.CheckAll(!json && !options.quiet)) count(diagnostic);
   for (const auto& warning : SuperclassCycleWarnings(*loaded)) count(warning);
   if (!json && !options.quiet) {
     const auto plural = [](std::size_t n, const char* word) {

@@ -1,12 +1,18 @@
 #include "cli/item_names.hpp"
 
+#include <algorithm>
+
 namespace tarn::cli {
 
 ItemNames::ItemNames(const host::MemoryModel& model)
-    : model_(model), codePage_(modelfile::text::CodePage::Open(model.encoding)) {}
+    : model_(model),
+      codePage_(modelfile::text::CodePage::Open(model.encoding)),
+      keepsAscii_(codePage_ != nullptr && codePage_->KeepsAscii()) {}
 
 std::string ItemNames::Utf8(const std::string& text) const {
   if (codePage_ == nullptr) return text;
+  // Most names are ASCII, which such a code page writes as UTF-8 does.
+  if (keepsAscii_ && std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; })) return text;
   auto converted = codePage_->ToUtf8(text);
   return converted.Succeeded() ? std::move(converted.bytes) : text;
 }

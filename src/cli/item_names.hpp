@@ -34,6 +34,7 @@ class ItemNames {
 
   const host::MemoryModel& model_;
   std::unique_ptr<modelfile::text::CodePage> codePage_;
+  bool keepsAscii_;  // ASCII text is the same in UTF-8
 };
 
 }  // namespace tarn::cli
