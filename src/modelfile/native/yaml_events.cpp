@@ -417,14 +417,19 @@ void YamlEvents::FailSyntax() const {
   const std::size_t line_start = offset - static_cast<std::size_t>(position.column - 1);
   const std::string line = LineAt(line_start);
   std::string before;
+  std::string window;
   if (line_start > 0) {
     const std::size_t from = line_start - std::min<std::size_t>(line_start, kLongestHintLine);
-    std::string window(line_start - from, '\0');
+    window.resize(line_start - from);
     window.resize(Read(from, window.data(), window.size()));
     if (window.ends_with('\n')) window.pop_back();
     if (window.ends_with('\r')) window.pop_back();
     before = window.substr(window.rfind('\n') == std::string::npos ? 0 : window.rfind('\n') + 1);
+    // A window cut inside a line starts at the next whole one.
+    if (from > 0) window.erase(0, std::min(window.find('\n'), window.size()));
   }
+  if (const auto slip = IndentationSlip(window, line, position.line, problem); !slip.empty())
+    throw LoadError(path_, position.line, position.column, "syntax error: " + slip);
   throw LoadError(path_, position.line, position.column, message,
                   YamlHint(line, before, position.column, problem));
 }
