@@ -66,6 +66,7 @@ bool KeptAsItIs(std::string_view text) {
 struct Problem {
   Mark mark = 0;
   std::string message;
+  std::string hint = {};  // how to mend it, or ""
 };
 
 // Which problem of a file is reported when it has several: the first rank
@@ -349,9 +350,15 @@ class Reader {
     if (code_page_ == nullptr) code_page_ = text::CodePage::Open(settings_.encoding);
     if (code_page_ == nullptr) Fail(scalar.mark, "unknown encoding " + Quoted(settings_.encoding));
     text::Conversion converted = code_page_->FromUtf8(scalar.text);
-    if (!converted.Succeeded())
-      Fail(scalar.mark, "character " + text::DescribeCharacter(scalar.text, converted.failed_at) +
-                            " cannot be written in " + settings_.encoding);
+    if (!converted.Succeeded()) {
+      const auto markup = text::ZMarkupOf(scalar.text, converted.failed_at);
+      throw Problem{scalar.mark,
+                    "character " + text::DescribeCharacter(scalar.text, converted.failed_at) + " cannot be written in " +
+                        settings_.encoding,
+                    (markup.empty() ? std::string() : "in Z it is written " + std::string(markup) + "; ") +
+                        "encoding: at the top of the file names the code page of the texts and documents, "
+                        "windows-1252 unless it says another"};
+    }
     return std::move(converted.bytes);
   }
 
@@ -639,7 +646,7 @@ bool ReadOnce(const native::ReadBytes& read, const std::string& path, host::Memo
     return again;
   } catch (const Problem& problem) {
     const native::Position position = events.PositionOf(problem.mark);
-    throw LoadError(path, position.line, position.column, problem.message);
+    throw LoadError(path, position.line, position.column, problem.message, problem.hint);
   }
 }
 

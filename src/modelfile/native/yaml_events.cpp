@@ -93,14 +93,14 @@ YamlEvents::YamlEvents(ReadBytes read, const std::string& path)
   if (bad != std::string_view::npos) {
     char byte = 0;
     Read(bad, &byte, 1);
-    std::string message = "NUL character in the file";
-    if (byte != '\0') {
-      char buffer[64];
-      std::snprintf(buffer, sizeof buffer, "the file is not UTF-8 here (byte 0x%02X)",
-                    static_cast<unsigned>(static_cast<unsigned char>(byte)));
-      message = buffer;
-    }
-    FailAtByte(bad, message);
+    if (byte == '\0') FailAtByte(bad, "NUL character in the file");
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "the file is not UTF-8 here (byte 0x%02X)",
+                  static_cast<unsigned>(static_cast<unsigned char>(byte)));
+    const Position position = PositionAtByte(bad);
+    throw LoadError(path_, position.line, position.column, buffer,
+                    "a Tarn model file is UTF-8: save it as UTF-8 (an editor may call it \"UTF-8 without BOM\"); "
+                    "encoding: names the code page of its texts in the documents, not of the file");
   }
   if (breaks_found_ != 0) ChooseStandIns();
   if (!yaml_parser_initialize(&parser_)) throw std::bad_alloc();

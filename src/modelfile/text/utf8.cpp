@@ -1,5 +1,7 @@
 #include "modelfile/text/utf8.hpp"
 
+#include <utility>
+
 #include <cstdio>
 
 namespace tarn::modelfile::text {
@@ -68,6 +70,24 @@ std::string DescribeCharacter(std::string_view text, std::size_t offset) {
   if (character < 0x20 || (character >= 0x7F && character <= 0x9F)) return code;
   const std::size_t length = Utf8SequenceLength(text, offset);
   return std::string(code) + " \"" + std::string(text.substr(offset, length)) + "\"";
+}
+
+std::string_view ZMarkupOf(std::string_view text, std::size_t offset) {
+  static constexpr std::pair<char32_t, std::string_view> kSymbols[] = {
+      {U'\u2264', R"(\leq)"},      {U'\u2265', R"(\geq)"},     {U'\u2260', R"(\neq)"},
+      {U'\u2208', R"(\in)"},       {U'\u2209', R"(\notin)"},   {U'\u2227', R"(\land)"},
+      {U'\u2228', R"(\lor)"},      {U'\u00AC', R"(\lnot)"},    {U'\u21D2', R"(\implies)"},
+      {U'\u21D4', R"(\iff)"},      {U'\u2200', R"(\forall)"},  {U'\u2203', R"(\exists)"},
+      {U'\u2205', R"(\emptyset)"}, {U'\u2286', R"(\subseteq)"}, {U'\u2282', R"(\subset)"},
+      {U'\u222A', R"(\cup)"},      {U'\u2229', R"(\cap)"},     {U'\u2115', R"(\nat)"},
+      {U'\u2124', R"(\num)"},      {U'\u2119', R"(\power)"},   {U'\u2192', R"(\fun)"},
+      {U'\u21F8', R"(\pfun)"},     {U'\u21A6', R"(\mapsto)"},  {U'\u00D7', R"(\cross)"},
+      {U'\u2212', "-"},
+  };
+  const char32_t c = DecodeUtf8(text, offset);
+  for (const auto& [symbol, markup] : kSymbols)
+    if (symbol == c) return markup;
+  return {};
 }
 
 }  // namespace tarn::modelfile::text

@@ -22,4 +22,9 @@ char32_t DecodeUtf8(std::string_view text, std::size_t offset);
 // "U+00E9 "é"": the well-formed character at `offset`, for messages.
 std::string DescribeCharacter(std::string_view text, std::size_t offset);
 
+// The Z markup of the mathematical character at `offset` of a UTF-8 text,
+// such as "\\leq" for "≤", for the symbols people type instead of it; ""
+// for any other character.
+std::string_view ZMarkupOf(std::string_view text, std::size_t offset);
+
 }  // namespace tarn::modelfile::text

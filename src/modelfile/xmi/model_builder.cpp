@@ -131,11 +131,14 @@ std::string ModelBuilder::Text(std::string utf8, Place where) const {
   // The code page keeps ASCII as it is.
   if (ascii) return utf8;
   text::Conversion converted = code_page_->FromUtf8(utf8);
-  if (!converted.Succeeded())
+  if (!converted.Succeeded()) {
+    const auto markup = text::ZMarkupOf(utf8, converted.failed_at);
     throw LoadError(model_->files[static_cast<std::size_t>(where.file)], where.line, where.column,
                     "character " + text::DescribeCharacter(utf8, converted.failed_at) +
                         " cannot be written in " + options_.encoding +
-                        "; name a code page that holds it with --encoding");
+                        "; name a code page that holds it with --encoding",
+                    markup.empty() ? std::string() : "in Z it is written " + std::string(markup));
+  }
   return std::move(converted.bytes);
 }
 
