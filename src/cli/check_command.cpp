@@ -185,14 +185,7 @@ int RunCheck(const Options& options) {
   try {
     loaded.emplace(LoadModel(options, count));
   } catch (const modelfile::LoadError& error) {
-    Diagnostic failed{Diagnostic::Severity::kError,
-                      Location{error.File(), static_cast<std::uint32_t>(error.Line()),
-                               static_cast<std::uint32_t>(error.Column())},
-                      error.Message(),
-                      0,
-                      {}};
-    if (!error.Hint().empty()) failed.notes.push_back({failed.at, error.Hint()});
-    print(failed);
+    for (const auto& diagnostic : LoadDiagnostics(error)) print(diagnostic);
     return kErrorShown;
   }
   Checker checker(options, *loaded);

@@ -150,4 +150,21 @@ Diagnostic ParseReaderWarning(const std::string& line) {
   return diagnostic;
 }
 
+std::vector<Diagnostic> LoadDiagnostics(const modelfile::LoadError& error) {
+  std::vector<Diagnostic> diagnostics;
+  const auto add = [&](const modelfile::LoadError& one) {
+    const Location at{one.File(), static_cast<std::uint32_t>(one.Line()), static_cast<std::uint32_t>(one.Column())};
+    Diagnostic diagnostic{Diagnostic::Severity::kError, at, one.Message(), 0, {}};
+    if (!one.Hint().empty()) diagnostic.notes.push_back({at, one.Hint()});
+    diagnostics.push_back(std::move(diagnostic));
+  };
+  add(error);
+  for (const auto& other : error.more) add(other);
+  if (error.unreported > 0)
+    diagnostics.push_back(Unplaced(Diagnostic::Severity::kError,
+                                   std::to_string(error.unreported) + " more error" +
+                                       (error.unreported == 1 ? " is" : "s are") + " not shown"));
+  return diagnostics;
+}
+
 }  // namespace tarn::cli

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/memory_host.hpp"
+#include "modelfile/load_error.hpp"
 
 namespace tarn::cli {
 
@@ -57,5 +58,9 @@ void PrintJson(std::ostream& out, const Diagnostic& diagnostic);
 // A diagnostic from a line a reader wrote as "FILE:LINE:COLUMN: warning:
 // message" or "FILE: warning: message".
 Diagnostic ParseReaderWarning(const std::string& line);
+
+// The errors of a model file that could not be loaded: the first, those
+// found with it, and one that says how many more were not shown.
+std::vector<Diagnostic> LoadDiagnostics(const modelfile::LoadError& error);
 
 }  // namespace tarn::cli

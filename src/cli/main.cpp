@@ -339,11 +339,7 @@ int Main(int argc, char** argv) {
     PrintError(error.Message(), error.Notes());
     return kUsage;
   } catch (const modelfile::LoadError& error) {
-    const Location at{error.File(), static_cast<std::uint32_t>(error.Line()),
-                      static_cast<std::uint32_t>(error.Column())};
-    Diagnostic diagnostic{Diagnostic::Severity::kError, at, error.Message(), 0, {}};
-    if (!error.Hint().empty()) diagnostic.notes.push_back({at, error.Hint()});
-    PrintText(std::cerr, diagnostic);
+    for (const auto& diagnostic : LoadDiagnostics(error)) PrintText(std::cerr, diagnostic);
     return kErrorShown;
   } catch (const Error& error) {
     PrintError(error.Description());

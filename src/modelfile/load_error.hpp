@@ -1,8 +1,10 @@
 // A problem found in a model file, reported with the place it was found.
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace tarn::modelfile {
 
@@ -26,6 +28,11 @@ class LoadError : public std::runtime_error {
   int Column() const { return column_; }
   const std::string& Message() const { return message_; }
   const std::string& Hint() const { return hint_; }
+
+  // Further problems of the same file, found in the same reading, in the
+  // order they are best reported; and how many more there were.
+  std::vector<LoadError> more;
+  std::size_t unreported = 0;
 
  private:
   std::string file_;

@@ -130,9 +130,24 @@ class Reader {
     events_.Finish();
     if (!version_given_) Note(Rank::kVersion, Problem{root.mark, std::string(kMissingVersion)});
     if (read_again_ && rank_ >= Rank::kContent) return true;
-    if (rank_ != Rank::kNone) throw problem_;
+    if (rank_ != Rank::kNone) throw Problems();
     Link();
     return false;
+  }
+
+  // The problems found, the most fundamental first (a wrong version alone,
+  // since the rest may be right in another), then by rank and place.
+  std::vector<Problem> Problems() {
+    std::stable_sort(problems_.begin(), problems_.end(), [](const auto& a, const auto& b) {
+      return a.first != b.first ? a.first < b.first : a.second.mark < b.second.mark;
+    });
+    std::vector<Problem> found;
+    for (auto& [rank, problem] : problems_) {
+      if (rank == Rank::kVersion && !found.empty()) break;
+      found.push_back(std::move(problem));
+      if (rank == Rank::kVersion) break;
+    }
+    return found;
   }
 
   const TextSettings& Settings() const { return settings_; }
@@ -142,12 +157,12 @@ class Reader {
     throw Problem{mark, std::move(message)};
   }
 
-  // Keeps the first problem of the best rank; the model is not built further.
+  // Keeps every problem, and the best rank among them; the model is not
+  // built further, but the file is read on for more problems.
   void Note(Rank rank, Problem problem) {
     building_ = false;
-    if (rank >= rank_) return;
-    rank_ = rank;
-    problem_ = std::move(problem);
+    rank_ = std::min(rank_, rank);
+    problems_.emplace_back(rank, std::move(problem));
   }
 
   std::string At(Mark mark) const {
@@ -200,7 +215,7 @@ class Reader {
                         : field == kTextMode ? Rank::kTextMode
                         : field == kEncoding ? Rank::kEncoding
                                              : Rank::kContent;
-      if (rank == Rank::kContent && !building_) {
+      if (rank == Rank::kContent && read_again_) {
         events_.Skip(events_.Next());
         continue;
       }
@@ -228,16 +243,16 @@ class Reader {
       case kEncoding:
         return ReadEncoding();
       case kSelection:
-        ReadList("selection", [&](const Event& item) { selection_.push_back(ReferenceOf(item)); });
+        ReadElements("selection", [&](const Event& item) { selection_.push_back(ReferenceOf(item)); });
         return;
       case kDiagrams:
-        ReadList("diagrams", [&](const Event& item) { ReadDiagram(item); });
+        ReadElements("diagrams", [&](const Event& item) { ReadDiagram(item); });
         return;
       case kClasses:
-        ReadList("classes", [&](const Event& item) { ReadClass(item); });
+        ReadElements("classes", [&](const Event& item) { ReadClass(item); });
         return;
       case kAssociations:
-        ReadList("associations", [&](const Event& item) { ReadAssociation(item); });
+        ReadElements("associations", [&](const Event& item) { ReadAssociation(item); });
         return;
     }
   }
@@ -310,6 +325,23 @@ class Reader {
       if (item.kind == Kind::kEnd) return first.mark;
       read(item);
     }
+  }
+
+  // A list of the model's elements: a problem in one element leaves it and
+  // goes on with the next, so that one reading finds the first problem of
+  // every element.
+  template <class ReadItem>
+  void ReadElements(std::string_view field, ReadItem read) {
+    std::size_t depth = 0;
+    ReadList(field, [&](const Event& item) {
+      if (depth == 0) depth = events_.Depth() - (item.IsCollection() ? 1 : 0);
+      try {
+        read(item);
+      } catch (Problem& problem) {
+        Note(Rank::kContent, std::move(problem));
+        events_.SkipTo(depth);
+      }
+    });
   }
 
   static void CheckEscapes(const Event& event) {
@@ -625,7 +657,7 @@ class Reader {
   bool read_again_ = false;
   bool version_given_ = false;
   Rank rank_ = Rank::kNone;
-  Problem problem_;
+  std::vector<std::pair<Rank, Problem>> problems_;
   std::vector<IdEntry> ids_given_;
   std::unordered_map<std::string, Target> ids_;
   std::vector<std::pair<host::MemoryClass*, Scalar>> superclasses_;
@@ -647,6 +679,17 @@ bool ReadOnce(const native::ReadBytes& read, const std::string& path, host::Memo
   } catch (const Problem& problem) {
     const native::Position position = events.PositionOf(problem.mark);
     throw LoadError(path, position.line, position.column, problem.message, problem.hint);
+  } catch (const std::vector<Problem>& problems) {
+    // The first problem, with the others as more, up to a screenful.
+    constexpr std::size_t kReported = 20;
+    const auto error = [&](const Problem& problem) {
+      const native::Position position = events.PositionOf(problem.mark);
+      return LoadError(path, position.line, position.column, problem.message, problem.hint);
+    };
+    LoadError first = error(problems.front());
+    for (std::size_t i = 1; i < problems.size() && i < kReported; ++i) first.more.push_back(error(problems[i]));
+    first.unreported = problems.size() > kReported ? problems.size() - kReported : 0;
+    throw first;
   }
 }
 
