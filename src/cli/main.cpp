@@ -5,6 +5,7 @@
 #include <csignal>
 #include <iostream>
 #include <new>
+#include <regex>
 
 #include "cli/commands.hpp"
 #include "cli/completion.hpp"
@@ -293,6 +294,22 @@ int Help(const CLI::App& app, const std::string& topic) {
   return kSuccess;
 }
 
+// The command-line library's messages for the usual slips, in Tarn's words:
+// "MODEL is required", "--output: 1 required FILE missing", "--output: At
+// Most 1 required but received 2".
+std::string InOurWords(const std::string& message, const std::string& command) {
+  static const std::regex kRequired(R"(^(\S+) is required$)");
+  static const std::regex kMissing(R"(^(\S+): \d+ required (\S+) missing$)");
+  static const std::regex kAtMost(R"(^(\S+): At Most 1 required but received (\d+)$)");
+  std::smatch match;
+  if (std::regex_match(message, match, kRequired))
+    return (command.empty() ? std::string("the command") : "tarn " + command) + " needs its " + match[1].str();
+  if (std::regex_match(message, match, kMissing)) return match[1].str() + " needs a " + match[2].str() + " after it";
+  if (std::regex_match(message, match, kAtMost))
+    return match[1].str() + " is given " + match[2].str() + " times; give it once";
+  return message;
+}
+
 int Main(int argc, char** argv) {
   CLI::App app("Tarn translates UML class models annotated with Z and Object-Z into formal specifications.",
                "tarn");
@@ -318,7 +335,11 @@ int Main(int argc, char** argv) {
     return kSuccess;
   } catch (const CLI::ParseError& error) {
     if (error.get_exit_code() == 0) return app.exit(error);
-    PrintError(error.what(), {"tarn help COMMAND lists the options of a command"});
+    const auto parsed = app.get_subcommands();
+    const std::string command = parsed.empty() ? std::string() : parsed.front()->get_name();
+    PrintError(InOurWords(error.what(), command),
+               {command.empty() ? "tarn help lists the commands"
+                                : "tarn help " + command + " lists what tarn " + command + " takes"});
     return kUsage;
   }
 
