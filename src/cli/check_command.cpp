@@ -164,17 +164,9 @@ class Checker {
 
 }  // namespace
 
-int RunCheck(const Options& options) {
-  if (options.format != "text" && options.format != "json")
-    throw UsageError("--format " + options.format + ": the formats are text and json");
-  const bool json = options.format == "json";
-  const auto print = [&](const Diagnostic& diagnostic) {
-    if (json)
-      PrintJson(std::cout, diagnostic);
-    else
-      PrintText(std::cerr, diagnostic);
-  };
+namespace {
 
+int CheckModel(const Options& options, bool json, const std::function<void(const Diagnostic&)>& print) {
   std::size_t warnings = 0;
   std::size_t errors = 0;
   const auto count = [&](const Diagnostic& diagnostic) {
@@ -199,6 +191,36 @@ int RunCheck(const Options& options) {
               << ", " << plural(warnings, "warning") << "\n";
   }
   return errors > 0 ? kErrorShown : kSuccess;
+}
+
+}  // namespace
+
+int RunCheck(const Options& options) {
+  if (options.format != "text" && options.format != "json")
+    throw UsageError("--format " + options.format + ": the formats are text and json");
+  const bool json = options.format == "json";
+  const auto print = [&](const Diagnostic& diagnostic) {
+    if (json)
+      PrintJson(std::cout, diagnostic);
+    else
+      PrintText(std::cerr, diagnostic);
+  };
+  if (!json) return CheckModel(options, json, print);
+  // In JSON, also what keeps the check from running: a wrong --select, a
+  // file that cannot be read.
+  try {
+    return CheckModel(options, json, print);
+  } catch (const UsageError& error) {
+    auto diagnostic = Unplaced(Diagnostic::Severity::kError, error.Message());
+    for (const auto& note : error.Notes()) diagnostic.notes.push_back({std::nullopt, note});
+    print(diagnostic);
+    return kUsage;
+  } catch (const Error& error) {
+    auto diagnostic = Unplaced(Diagnostic::Severity::kError, error.Description());
+    diagnostic.number = error.Number();
+    print(diagnostic);
+    return kErrorShown;
+  }
 }
 
 }  // namespace tarn::cli

@@ -26,12 +26,25 @@ std::string Head(const std::string& path) {
   return head;
 }
 
+// The error of a word that names nothing: the message ("--select X: no
+// class ... has this id") with the word most likely meant, then the
+// choices, one a line, the first twenty of them.
+UsageError UnknownChoice(const std::string& message, const std::string& guess, const std::string& choices,
+                         const std::vector<std::string>& lines) {
+  constexpr std::size_t kShown = 20;
+  std::string text = message + (guess.empty() ? "" : " (did you mean " + guess + "?)") + "; " + choices + ":";
+  for (std::size_t i = 0; i < lines.size() && i < kShown; ++i) text += "\n  " + lines[i];
+  if (lines.empty()) text += "\n  (none)";
+  if (lines.size() > kShown)
+    text += "\n  ... and " + std::to_string(lines.size() - kShown) + " more (tarn list MODEL shows them all)";
+  return UsageError(text);
+}
+
 // The error of a --select word that names nothing: the message, what
 // --select may take in the model (the ids, each with its qualified name where
 // that says more) and the word the user most likely meant.
 UsageError UnknownSelection(const std::string& message, const host::MemoryModel& model,
                             const std::string& word) {
-  constexpr std::size_t kShown = 20;
   const ItemNames names(model);
   std::vector<std::string> lines;
   std::vector<std::string> words;
@@ -46,14 +59,7 @@ UsageError UnknownSelection(const std::string& message, const host::MemoryModel&
   for (const auto& item : model.classes) add(item);
   for (const auto& item : model.associations) add(item);
   std::sort(lines.begin(), lines.end());
-  std::string text = message;
-  for (std::size_t i = 0; i < lines.size() && i < kShown; ++i) text += "\n  " + lines[i];
-  if (lines.empty()) text += "\n  (none)";
-  if (lines.size() > kShown)
-    text += "\n  ... and " + std::to_string(lines.size() - kShown) + " more (tarn list MODEL shows them all)";
-  const auto guess = DidYouMean(word, words);
-  return UsageError(text,
-                    guess.empty() ? std::vector<std::string>{} : std::vector{"did you mean " + guess + "?"});
+  return UnknownChoice(message, DidYouMean(word, words), "the model's classes and associations are", lines);
 }
 
 }  // namespace
@@ -160,8 +166,7 @@ void LoadedModel::Select(const std::vector<std::string>& words) {
                                 .front());
       } catch (const modelfile::SelectionError& error) {
         if (!error.NamesNothing()) throw UsageError(error.what());
-        throw UnknownSelection(
-            std::string(error.what()) + "; the model's classes and associations are:", model, word);
+        throw UnknownSelection(error.what(), model, word);
       }
     }
     model.selection = std::move(selection);
@@ -177,8 +182,7 @@ void LoadedModel::Select(const std::vector<std::string>& words) {
   for (const auto& word : words) {
     const auto found = byId.find(word);
     if (found == byId.end())
-      throw UnknownSelection(
-          "--select " + word + ": no class or association has this id; the model's ids are:", model, word);
+      throw UnknownSelection("--select " + word + ": no class or association has this id", model, word);
     selection.push_back(found->second);
   }
   model.selection = std::move(selection);
@@ -210,20 +214,18 @@ const host::MemoryClassDiagram& LoadedModel::FindDiagram(const std::string& name
       matches.push_back(&candidate);
   }
   if (matches.size() != 1) {
-    std::string listed;
+    std::vector<std::string> listed;
     std::vector<std::string> words;
     for (const auto& candidate : all) {
       if (matches.empty() || std::find(matches.begin(), matches.end(), &candidate) != matches.end())
-        listed += "\n  " + candidate.qualified;
+        listed.push_back(candidate.qualified);
       words.push_back(utf8(candidate.diagram->name));
     }
-    const auto guess = matches.empty() ? DidYouMean(name, words) : std::string();
-    throw UsageError(
-        "--diagram " + name +
-            (matches.empty() ? ": no class diagram has this name; the model's class diagrams are:"
-                             : ": more than one class diagram has this name:") +
-            (listed.empty() ? std::string("\n  (none)") : listed),
-        guess.empty() ? std::vector<std::string>{} : std::vector{"did you mean " + guess + "?"});
+    if (matches.empty())
+      throw UnknownChoice("--diagram " + name + ": no class diagram has this name", DidYouMean(name, words),
+                          "the model's class diagrams are", listed);
+    throw UnknownChoice("--diagram " + name + ": more than one class diagram has this name", "",
+                        "give one of them whole", listed);
   }
   return *matches.front()->diagram;
 }
