@@ -3,6 +3,9 @@
 // each command can take: the classes with Properties (property-check), the
 // associations with a Retrieve (refinement-check), the class diagrams with
 // their number of classes (objectz).
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <iostream>
 #include <map>
@@ -52,17 +55,60 @@ std::string AssociationMark(const host::MemoryAssociation& a) {
   return a.tags.Find(host::kTool, "Retrieve").empty() ? "-" : "Retrieve";
 }
 
+// The characters of a UTF-8 text, as a terminal shows them one a column.
+std::size_t Columns(std::string_view text) {
+  return static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+// The text cut to `width` columns, ending in "…" when it was longer.
+std::string CutTo(const std::string& text, std::size_t width) {
+  if (Columns(text) <= width || width == 0) return text;
+  std::string cut;
+  std::size_t columns = 0;
+  for (const char c : text) {
+    const bool starts = (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    if (starts && ++columns == width) break;
+    cut += c;
+  }
+  return cut + "\xE2\x80\xA6";
+}
+
+// The width of the terminal that standard output is; 0 for none.
+std::size_t TerminalWidth() {
+  winsize size{};
+  if (::isatty(STDOUT_FILENO) != 1 || ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
+}
+
+// Columns as wide as their widest entry; the diagrams, whose names may be
+// long, are aligned among themselves so that a long diagram name does not
+// widen the items' columns. On a terminal each line is cut to its width (the
+// qualified name, last, is what is cut).
 void PrintRows(const std::vector<Row>& rows) {
-  std::size_t kind = 0, id = 0, mark = 0;
+  std::size_t kind = 0, id[2] = {0, 0}, mark[2] = {0, 0};
+  const auto group = [](const Row& row) { return row.kind == "diagram" ? 1 : 0; };
   for (const auto& row : rows) {
     kind = std::max(kind, row.kind.size());
-    id = std::max(id, row.id.size());
-    mark = std::max(mark, row.mark.size());
+    id[group(row)] = std::max(id[group(row)], Columns(row.id));
+    mark[group(row)] = std::max(mark[group(row)], Columns(row.mark));
   }
+  const auto pad = [](const std::string& text, std::size_t width) {
+    return text + std::string(width - Columns(text) + 2, ' ');
+  };
+  const auto width = TerminalWidth();
   for (const auto& row : rows)
-    std::cout << row.kind << std::string(kind - row.kind.size() + 2, ' ') << row.id
-              << std::string(id - row.id.size() + 2, ' ') << row.mark
-              << std::string(mark - row.mark.size() + 2, ' ') << row.name << "\n";
+    std::cout << CutTo(pad(row.kind, kind) + pad(row.id, id[group(row)]) + pad(row.mark, mark[group(row)]) + row.name,
+                       width)
+              << "\n";
+}
+
+// What --select takes for an item, with its name beside an id that is not
+// the name: "Reg (3A5F0C1E0010)".
+template <class Item>
+std::string Selectable(const Item& item, const ItemNames& names) {
+  const auto name = names.Utf8(item.name);
+  return name.empty() || name == item.id ? item.id : name + " (" + item.id + ")";
 }
 
 }  // namespace
@@ -89,11 +135,13 @@ int RunList(const Options& options) {
     const auto print = [&](const std::string& id, const std::string& name) {
       std::cout << id << (options.described ? "\t" + name : "") << "\n";
     };
+    const bool classes = options.listFor != "refinement-check";
+    const bool associations = options.listFor != "property-check";
     for (const auto& c : model.classes)
-      if (included(&c) && c.unavailable.empty() && c.standsFor.empty() && !c.id.empty())
+      if (classes && included(&c) && c.unavailable.empty() && c.standsFor.empty() && !c.id.empty())
         print(c.id, names.Qualified(c));
     for (const auto& a : model.associations)
-      if (included(&a) && a.unavailable.empty() && !a.id.empty()) print(a.id, names.Qualified(a));
+      if (associations && included(&a) && a.unavailable.empty() && !a.id.empty()) print(a.id, names.Qualified(a));
     return kSuccess;
   }
   if (options.diagramNames) {
@@ -104,13 +152,18 @@ int RunList(const Options& options) {
   std::vector<Row> rows;
   for (const auto& c : model.classes)
     if (included(&c) && !Placeholder(c))
-      rows.push_back({"class", c.id, ClassMark(c),
+      rows.push_back({"class", Selectable(c, names), ClassMark(c),
                       names.Qualified(c) + (c.standsFor.empty() ? "" : " (" + c.standsFor + ")")});
   for (const auto& a : model.associations)
-    if (included(&a)) rows.push_back({"association", a.id, AssociationMark(a), names.Qualified(a)});
+    if (included(&a)) rows.push_back({"association", Selectable(a, names), AssociationMark(a), names.Qualified(a)});
+  // The first diagram of the root package is the one objectz translates
+  // without --diagram.
+  const auto* objectzDefault = model.root.diagrams.empty() ? nullptr : &model.root.diagrams.front();
   for (const auto& [diagram, name] : diagrams) {
     const auto count = diagram->classes.size();
-    rows.push_back({"diagram", name, std::to_string(count) + (count == 1 ? " class" : " classes"),
+    rows.push_back({"diagram", name,
+                    std::to_string(count) + (count == 1 ? " class" : " classes") +
+                        (diagram == objectzDefault ? ", objectz" : ""),
                     names.Qualified(*diagram)});
   }
   PrintRows(rows);

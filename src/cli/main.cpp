@@ -159,6 +159,11 @@ void DefineCommands(CLI::App& app, Options& options, std::string& helpTopic, std
   list->add_flag("--ids", options.ids, "print only the ids that --select takes, one a line");
   list->add_flag("--described", options.described,
                  "with --ids, follow each id with a tab and the item's qualified name");
+  list->add_option("--for", options.listFor,
+                   "with --ids, only the ids that this command takes: property-check (classes) or "
+                   "refinement-check (associations)")
+      ->type_name("COMMAND")
+      ->check(CLI::IsMember({"property-check", "refinement-check"}));
   list->add_flag("--diagram-names", options.diagramNames,
                  "print only the names that --diagram takes, one a line");
   AddPathMap(*list, options);

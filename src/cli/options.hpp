@@ -30,6 +30,7 @@ struct Options {
   std::string format = "text";  // tarn check --format
   bool ids = false;             // tarn list --ids
   bool described = false;       // tarn list --ids --described
+  std::string listFor;          // tarn list --ids --for COMMAND
   bool diagramNames = false;    // tarn list --diagram-names
   bool typeset = false;  // objectz: the document for oz.sty, to be typeset
   objectz::FrontMatter frontMatter;

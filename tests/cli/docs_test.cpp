@@ -8,6 +8,7 @@ namespace tarn::testing {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 bool Installed(const std::string& program) { return std::filesystem::exists("/usr/bin/" + program); }
 
@@ -19,6 +20,7 @@ class DocsTest : public TarnRun {
         std::filesystem::path(TARN_BINARY).parent_path().string() + ":" + (path ? path : "/usr/bin:/bin");
     std::filesystem::copy_file(Example("register.yaml"), Path("register.yaml"));
     std::filesystem::copy_file(Example("bank.yaml"), Path("bank.yaml"));
+    std::filesystem::copy_file(Example("buffer.yaml"), Path("my buffer.yaml"));
   }
   std::string Script(const std::string& shell) {
     const auto result = Run({"completion", shell});
@@ -27,7 +29,8 @@ class DocsTest : public TarnRun {
   }
 };
 
-// What bash offers after the words, the last one being completed.
+// What bash offers after the words (in bash's syntax for an array), the
+// last one being completed.
 TEST_F(DocsTest, BashOffersCommandsOptionsIdsAndDiagrams) {
   const auto script = Script("bash");
   std::filesystem::create_directories(Path("docs"));
@@ -38,7 +41,10 @@ TEST_F(DocsTest, BashOffersCommandsOptionsIdsAndDiagrams) {
       {"tarn pro", "property-check|"},
       {"tarn property-check register.yaml --sel", "--select|"},
       {"tarn property-check register.yaml --select ''", "Reg|"},
-      {"tarn refinement-check register.yaml -o out.zed --select R", "Reg|"},
+      // A model path as typed (quoted, escaped): bash hands it over so.
+      {"tarn refinement-check \"'my buffer.yaml'\" -o out.zed --select ''", "refines|"},
+      {"tarn property-check 'my\\ buffer.yaml' --select ''", "BufAbstract|BufConcrete|"},
+      {"tarn check '\"my buffer\".yaml' --select ''", "BufAbstract|BufConcrete|refines|"},
       {"tarn objectz bank.yaml --diagram ''", "Main|"},
       {"tarn check register.yaml --format j", "json|"},
       {"tarn help obj", "objectz|"},
@@ -63,12 +69,15 @@ TEST_F(DocsTest, FishOffersCommandsOptionsIdsAndDiagrams) {
       Spawn({"/usr/bin/fish", "--no-config", "-c",
              "source " + script +
                  "; complete -C 'tarn obj'; complete -C 'tarn property-check register.yaml --sel';"
-                 " complete -C 'tarn property-check register.yaml --select '"},
+                 " complete -C 'tarn property-check register.yaml --select ';"
+                 " complete -C 'tarn refinement-check \\'my buffer.yaml\\' --select '"},
             "");
   EXPECT_EQ(result.err, "");
   EXPECT_THAT(result.out, HasSubstr("objectz\tObject-Z document"));
   EXPECT_THAT(result.out, HasSubstr("--select\t"));
   EXPECT_THAT(result.out, HasSubstr("\nReg\tLogical View::Reg"));
+  EXPECT_THAT(result.out, HasSubstr("\nrefines\tLogical View::(Buf"));
+  EXPECT_THAT(result.out, Not(HasSubstr("BufAbstract")));
 }
 
 TEST_F(DocsTest, ZshLoadsTheScript) {
@@ -78,10 +87,12 @@ TEST_F(DocsTest, ZshLoadsTheScript) {
   // The model's ids as _tarn_listed hands them to compadd.
   const auto result = Spawn({"/usr/bin/zsh", "-f", "-c",
                              "compadd() { print -l -- ${(P)${@[-1]}} }; source " + script +
-                                 " 2>/dev/null; words=(tarn property-check register.yaml --select ''); "
-                                 "CURRENT=5; _tarn_listed --ids"},
+                                 " 2>/dev/null; words=(property-check register.yaml --select ''); "
+                                 "CURRENT=4; _tarn_listed --ids;"
+                                 "words=(refinement-check \"'my buffer.yaml'\" --select ''); "
+                                 "CURRENT=4; _tarn_listed --ids"},
                             "");
-  EXPECT_EQ(result.out, "Reg\n");
+  EXPECT_EQ(result.out, "Reg\nrefines\n");
   const auto text = Slurp(script);
   EXPECT_THAT(text, HasSubstr("#compdef tarn\n"));
   EXPECT_THAT(text, HasSubstr("'--select[select the class with this id"));
