@@ -41,8 +41,9 @@ UsageError UnknownChoice(const std::string& message, const std::string& guess, c
 }
 
 // The error of a --select word that names nothing: the message, what
-// --select may take in the model (the ids, each with its qualified name where
-// that says more) and the word the user most likely meant.
+// --select may take in the model (each item's name beside its id, as tarn
+// list shows them; an unnamed association's ends beside its id) and the word
+// the user most likely meant.
 UsageError UnknownSelection(const std::string& message, const host::MemoryModel& model,
                             const std::string& word) {
   const ItemNames names(model);
@@ -50,9 +51,11 @@ UsageError UnknownSelection(const std::string& message, const host::MemoryModel&
   std::vector<std::string> words;
   const auto add = [&](const auto& item) {
     if (item.id.empty() || !item.unavailable.empty()) return;
-    const auto qualified = names.Qualified(item);
     const auto name = names.Utf8(item.name);
-    lines.push_back(name.empty() || name == item.id ? item.id : item.id + " (" + qualified + ")");
+    if (name == item.id)
+      lines.push_back(item.id);
+    else
+      lines.push_back(name.empty() ? item.id + " (" + names.Qualified(item) + ")" : name + " (" + item.id + ")");
     words.push_back(item.id);
     if (!name.empty() && name != item.id) words.push_back(name);
   };
