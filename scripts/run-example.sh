@@ -3,7 +3,13 @@
 # and runs the property check of the bundled register example, saying what it
 # does at each step and, at the end, where everything is.
 set -euo pipefail
+# The paths printed at the end are from where the user stands, not from the
+# source tree the script works in.
+from=$PWD
 cd "$(dirname "$0")/.."
+tree=$(realpath --relative-to="$from" .)
+[[ $tree == ..* ]] && tree=$PWD
+at() { if [[ $tree == . ]]; then printf '%s' "$1"; else printf '%s/%s' "$tree" "$1"; fi; }
 
 step() { printf '==> %s\n' "$*"; }
 
@@ -18,15 +24,20 @@ step "Writing the property check of the class Reg of examples/register.yaml"
 mkdir -p out
 build/release/tarn property-check examples/register.yaml -o out/register.zed --no-run -q
 
-cat <<'DONE'
+tarn=$(at build/release/tarn)
+cat <<DONE
 
 Done.
-  the program:   build/release/tarn
-  the document:  out/register.zed (a Z/EVES document: the class Reg and its property Bounded)
+  the program:   $tarn
+  the document:  $(at out/register.zed) (a Z/EVES document: the class Reg and its property Bounded)
 
 Next:
-  build/release/tarn list examples/buffer.yaml    # what a model holds, and what each command takes
-  build/release/tarn check examples/buffer.yaml   # every check, without writing
-  build/release/tarn help                         # the commands; man pages come with the install
-  cmake --install build/release --prefix ~/.local # tarn, its man pages and shell completions
+  $tarn list $(at examples/buffer.yaml)
+      what a model holds, and what each command takes
+  $tarn check $(at examples/buffer.yaml)
+      every check, without writing
+  $tarn help
+      the commands; man pages come with the install
+  cmake --install $(at build/release) --prefix ~/.local
+      tarn, its man pages, the examples and shell completions
 DONE

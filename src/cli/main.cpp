@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <csignal>
 #include <iostream>
+#include <map>
 #include <new>
 #include <regex>
 
@@ -16,18 +17,67 @@
 namespace tarn::cli {
 namespace {
 
-constexpr const char* kFooter = R"(Exit codes:
-  0  success (also when the offer to start a tool is answered No)
-  1  an error was reported (bad model file, failed check or write, LaTeX errors; tarn check found an error)
-  2  usage error (unknown option, missing -o without a terminal, unknown --select id)
-  3  cancelled (the file name prompt was left empty)
+// What each command's exit codes mean, shown under its help. Every command
+// exits 2 on a usage error.
+const std::map<std::string, std::string>& ExitCodes() {
+  static const std::string kTranslation =
+      "  0  the document was written (also when the offer to start a tool is answered No); with --all, "
+      "every document\n"
+      "  1  an error was reported: the model file, a check, the write, starting the tool (the document is "
+      "kept)\n"
+      "  2  usage error (unknown option, no -o without a terminal, unknown --select id, -o naming a file of "
+      "the model)\n"
+      "  3  cancelled: the file name prompt was answered with nothing, or replacing a file with No\n";
+  static const std::string kModelOnly =
+      "  0  the model was read\n"
+      "  1  the model file could not be read (its errors are reported)\n"
+      "  2  usage error (unknown option, unknown --diagram)\n";
+  static const std::map<std::string, std::string> codes = {
+      {"property-check", kTranslation},
+      {"refinement-check", kTranslation},
+      {"objectz", kTranslation},
+      {"typeset", "  0  the PDF was written (overfull lines are warnings)\n"
+                  "  1  LaTeX reported errors, or pdflatex could not be run; no PDF is written\n"
+                  "  2  usage error (unknown option, - without -o, a PDF that would replace the document)\n"},
+      {"list", kModelOnly},
+      {"dump", kModelOnly},
+      {"check", "  0  no errors (warnings may have been reported)\n"
+                "  1  an item has an error, or the model file could not be read\n"
+                "  2  usage error (unknown option, unknown --select id or --diagram)\n"},
+      {"config", "  0  the settings were shown, or changed and shown\n"
+                 "  1  the settings file could not be written\n"
+                 "  2  usage error (unknown option, a value that is refused)\n"},
+      {"about", "  0  shown\n  2  usage error\n"},
+      {"help", "  0  shown\n  2  usage error (unknown command)\n"},
+      {"completion", "  0  printed\n  2  usage error (unknown shell)\n"},
+  };
+  return codes;
+}
 
+constexpr const char* kEnvironment = R"(
 Environment:
   TARN_SETTINGS  the settings file (default: $XDG_CONFIG_HOME/tarn/Tarn.ini or ~/.config/tarn/Tarn.ini)
   TARN_OPENER    the program that opens the Wizard address (default: xdg-open)
   TARN_PROMPT=1  show prompts even when standard input is not a terminal
+)";
 
-tarn help COMMAND and man tarn-COMMAND describe a command.)";
+// The text under a command's help: its exit codes, the environment and its
+// man page.
+std::string CommandFooter(const std::string& name) {
+  const auto page = name == "help" ? std::string("tarn") : "tarn-" + name;
+  return "Exit codes:\n" + ExitCodes().at(name) + kEnvironment + "\nman " + page + " describes it in full.";
+}
+
+// The text under tarn's own help.
+std::string MainFooter() {
+  return "Exit codes:\n"
+         "  0  success\n"
+         "  1  an error was reported (a bad model file, a failed check, write or start; tarn check found an "
+         "error)\n"
+         "  2  usage error (unknown command or option, missing -o without a terminal, unknown --select id)\n"
+         "  3  cancelled (the file name prompt of a translation was left empty)\n" +
+         std::string(kEnvironment) + "\ntarn help COMMAND and man tarn-COMMAND describe a command and its exit codes.";
+}
 
 constexpr const char* kModelHelp =
     "the model file: Tarn's YAML, Rose petal (.mdl, .cat) or UML 2 XMI (.xmi, .uml), told by its content";
@@ -92,7 +142,7 @@ void AddTranslation(CLI::App& command, Options& options) {
 CLI::App* AddCommand(CLI::App& app, const std::string& name, const std::string& description,
                      Options& options) {
   auto* command = app.add_subcommand(name, description);
-  command->footer(kFooter);
+  command->footer(CommandFooter(name));
   command->allow_extras();  // named by Main, with a suggestion
   command
       ->add_option("--settings", options.settings,
@@ -106,8 +156,8 @@ void DefineCommands(CLI::App& app, Options& options, std::string& helpTopic, std
                               "Z/EVES document for the property check of the selected class", options);
   AddTranslation(*property, options);
   AddSelect(*property, options,
-            "select the class with this id instead of the model file's selection (in a Rose model: its quid, "
-            "qualified name or unique name)");
+            "select the class with this id instead of the model file's selection: its id in a Tarn model file, "
+            "its quid in a Rose model, its xmi:id in XMI, or there its qualified or unique name");
 
   auto* refinement =
       AddCommand(app, "refinement-check",
@@ -117,8 +167,8 @@ void DefineCommands(CLI::App& app, Options& options, std::string& helpTopic, std
   AddTranslation(*refinement, options);
   AddSelect(
       *refinement, options,
-      "select the association with this id instead of the model file's selection; an unnamed association "
-      "is selected by its id too (in a Rose model: its quid, qualified name or unique name)");
+      "select the association with this id instead of the model file's selection: its id in a Tarn model "
+      "file, its quid in a Rose model, its xmi:id in XMI, or there its qualified or unique name");
 
   auto* objectz = AddCommand(
       app, "objectz", "Object-Z document of the first class diagram, for the Wizard type checker", options);
@@ -148,6 +198,7 @@ void DefineCommands(CLI::App& app, Options& options, std::string& helpTopic, std
       ->type_name("FILE");
   typeset->add_option("-o,--output", options.pdf, "write the PDF to FILE (default: the document's name with .pdf; needed with -)")
       ->type_name("FILE");
+  typeset->add_flag("-q,--quiet", options.quiet, "no success text");
 
   auto* list =
       AddCommand(app, "list",
@@ -187,12 +238,16 @@ void DefineCommands(CLI::App& app, Options& options, std::string& helpTopic, std
       AddCommand(app, "config", "show or change the Z/EVES command line and the Wizard address", options);
   config
       ->add_option("--zeves-path", options.answers.zevesPath,
-                   "the command line that starts Z/EVES; a {file} in it stands for the document written")
+                   "Z/Eves Path: the command line that starts Z/EVES; a {file} in it stands for the document "
+                   "written")
       ->type_name("TEXT");
   config
       ->add_option("--wizard-url", options.answers.wizardUrl,
-                   "the address that opens the Wizard type checker")
+                   "Wizard URL: the address that opens the Wizard type checker")
       ->type_name("URL");
+  config->add_flag("--edit", options.edit,
+                   "ask for each value on the terminal (Z/Eves Path, Wizard URL), then OK or Cancel");
+  config->add_flag("-q,--quiet", options.quiet, "after a change, do not show the settings");
   AddCommand(app, "about", "what Tarn is", options);
   auto* dump =
       AddCommand(app, "dump", "print the model as Tarn reads it, in the native YAML format", options);
@@ -318,7 +373,7 @@ std::string InOurWords(const std::string& message, const std::string& command) {
 int Main(int argc, char** argv) {
   CLI::App app("Tarn translates UML class models annotated with Z and Object-Z into formal specifications.",
                "tarn");
-  app.footer(kFooter);
+  app.footer(MainFooter());
   app.set_version_flag("--version", "tarn " TARN_VERSION);
   app.require_subcommand(1);
   Options options;

@@ -31,6 +31,7 @@ struct Options {
   bool ids = false;             // tarn list --ids
   bool described = false;       // tarn list --ids --described
   std::string listFor;          // tarn list --ids --for COMMAND
+  bool edit = false;            // tarn config --edit
   bool diagramNames = false;    // tarn list --diagram-names
   bool typeset = false;  // objectz: the document for oz.sty, to be typeset
   objectz::FrontMatter frontMatter;

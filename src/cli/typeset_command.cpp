@@ -44,7 +44,7 @@ int RunTypeset(const Options& options) {
   const auto result = typeset::Typeset(options.document, pdf);
   ShowLatexMessages(result.messages);
   if (!result.written) return kErrorShown;
-  std::cout << "Written to " << pdf << "\n";
+  if (!options.quiet) std::cout << "Written to " << pdf << "\n";
   return kSuccess;
 }
 
