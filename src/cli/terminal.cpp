@@ -57,18 +57,43 @@ std::optional<std::string> Terminal::ShowSave(const addin::SaveDialogSetup& setu
   if (answers_.output) return written_ = *answers_.output;
   if (!prompts_) return std::nullopt;  // the command line checks for -o before this
   err_ << "--" << setup.title << "--\n";
+  auto name = AskFileName(hooks_.defaultExtension.empty() ? setup.defaultExtension : hooks_.defaultExtension);
+  if (!name) {
+    // At the end of input the terminal has not ended the prompt's line.
+    err_ << (in_.eof() ? "\n" : "") << "tarn: cancelled: nothing written\n";
+    return std::nullopt;
+  }
+  return written_ = *name;
+}
+
+std::optional<std::string> Terminal::AskFileName(const std::string& extension) {
   for (;;) {
-    err_ << "File name (." << setup.defaultExtension
-         << " is added when none is given; empty cancels): " << std::flush;
+    err_ << "File name (." << extension << " is added when none is given; empty cancels): " << std::flush;
     auto name = ReadLine();
-    if (!name || name->empty()) return std::nullopt;
+    if (!name) return std::nullopt;
+    name->erase(0, name->find_first_not_of(" \t"));
+    name->erase(name->find_last_not_of(" \t") + 1);
+    if (name->empty()) return std::nullopt;
+    if (name->starts_with("~/")) {
+      const char* home = std::getenv("HOME");
+      if (home != nullptr) name->replace(0, 1, home);
+    }
     const auto slash = name->rfind('/');
     const auto base = slash == std::string::npos ? *name : name->substr(slash + 1);
-    if (base.find('.') == std::string::npos && *name != kStandardOutput)
-      *name += "." + setup.defaultExtension;
+    if (base.find('.') == std::string::npos && *name != kStandardOutput) *name += "." + extension;
     const auto refused = hooks_.refuseOutput ? hooks_.refuseOutput(*name) : std::string();
-    if (refused.empty()) return written_ = *name;
-    PrintRefusal(err_, refused);
+    if (!refused.empty()) {
+      PrintRefusal(err_, refused);
+      continue;
+    }
+    struct stat existing {};
+    if (*name != kStandardOutput && ::stat(name->c_str(), &existing) == 0) {
+      err_ << *name << " exists; replace it? [y/N] " << std::flush;
+      const auto answer = ReadLine();
+      if (!answer) return std::nullopt;
+      if (!IsYes(*answer)) continue;
+    }
+    return name;
   }
 }
 

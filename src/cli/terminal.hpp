@@ -36,6 +36,9 @@ struct TerminalHooks {
   bool quiet = false;  // -q: no success report
   // Said after the name of the document written: what it translated.
   std::string writtenDetail;
+  // The extension the file name prompt adds when none is typed, in place of
+  // the save dialog's own ("tex" for an Object-Z document).
+  std::string defaultExtension;
 };
 
 // Whether prompts may be shown: stdin is a terminal, or TARN_PROMPT=1.
@@ -61,6 +64,10 @@ class Terminal final : public addin::SaveFileDialog, public addin::MessageBoxes,
  private:
   // One line of input; nothing at the end of input.
   std::optional<std::string> ReadLine();
+  // Asks for the file name until one may be written: blanks around it
+  // trimmed, ~/ expanded, the extension added, an existing file replaced
+  // only after a yes. Nothing when the user cancels.
+  std::optional<std::string> AskFileName(const std::string& extension);
   // Asks for a value, showing the current one; Enter keeps it. Asks again
   // while the value is refused.
   std::optional<std::string> AskValue(const std::string& label, const std::string& current, bool commandLine);

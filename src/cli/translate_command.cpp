@@ -12,6 +12,7 @@
 #include "cli/item_names.hpp"
 #include "cli/model_warnings.hpp"
 #include "cli/program_starter.hpp"
+#include "common/atomic_file.hpp"
 
 namespace tarn::cli {
 namespace {
@@ -159,6 +160,26 @@ std::vector<BatchItem> BatchItems(addin::Command command, const host::MemoryMode
   return items;
 }
 
+// -o DIR, a folder that exists: the document of the item the command
+// translates, in that folder under the item's name, as --all names it.
+std::string DocumentInFolder(const std::string& folder, addin::Command command, const host::MemoryModel& model) {
+  const ItemNames names(model);
+  std::string name;
+  if (command == addin::Command::kGenerator) {
+    if (!model.root.diagrams.empty()) name = names.Utf8(model.root.diagrams.front().name);
+  } else if (!model.selection.empty()) {
+    const auto* item = model.selection.front();
+    if (const auto* c = dynamic_cast<const host::MemoryClass*>(item)) name = names.Utf8(c->name);
+    if (const auto* a = dynamic_cast<const host::MemoryAssociation*>(item))
+      name = a->name.empty() ? a->id : names.Utf8(a->name);
+  }
+  if (name.empty())
+    throw UsageError("-o " + folder + " is a folder, and the command has no item to name the document after; " +
+                     "give -o " + (fs::path(folder) / "FILE").string());
+  return (fs::path(folder) / (SafeFileName(name) + (command == addin::Command::kGenerator ? ".tex" : ".zed")))
+      .string();
+}
+
 int RunBatch(addin::Command command, const Options& options) {
   if (options.answers.output)
     throw UsageError("--all writes one document per item into --output-dir; leave out -o");
@@ -248,7 +269,13 @@ int RunTranslation(const std::string& name, Options options) {
         "no output file: give -o FILE, or -o - for standard output (there is no terminal to ask "
         "for a file name)");
 
+  if (options.answers.output && options.answers.output->empty())
+    throw UsageError("-o needs a file name (- for standard output, or a folder to write the document into)");
+
   auto model = LoadModel(options);
+  if (options.answers.output && *options.answers.output != kStandardOutput &&
+      fs::is_directory(*options.answers.output))
+    options.answers.output = DocumentInFolder(*options.answers.output, command, model.Model());
   if (options.answers.output) model.RefuseOverLoadedFile(*options.answers.output);
   if (command == addin::Command::kGenerator) WarnOfSuperclassCycles(model);
   WarnOfItems(command, model.Model());
@@ -256,7 +283,10 @@ int RunTranslation(const std::string& name, Options options) {
   const auto settings = Settings(options);
   TerminalHooks hooks;
   hooks.quiet = options.quiet;
-  if (command == addin::Command::kGenerator) hooks.writtenDetail = TranslatedDiagram(model.Model());
+  if (command == addin::Command::kGenerator) {
+    hooks.writtenDetail = TranslatedDiagram(model.Model());
+    hooks.defaultExtension = "tex";
+  }
   hooks.explain = [&](const Error& error) {
     return Explain(CommandContext{command, model.Model(), settings, Opener()}, error);
   };
