@@ -27,11 +27,10 @@ const std::map<std::string, std::string>& ExitCodes() {
       "kept)\n"
       "  2  usage error (unknown option, no -o without a terminal, unknown --select id, -o naming a file of "
       "the model)\n"
-      "  3  cancelled: the file name prompt was answered with nothing, or replacing a file with No\n";
-  static const std::string kModelOnly =
+      "  3  cancelled: the file name prompt was answered with nothing\n";
+  static const std::string kModelRead =
       "  0  the model was read\n"
-      "  1  the model file could not be read (its errors are reported)\n"
-      "  2  usage error (unknown option, unknown --diagram)\n";
+      "  1  the model file could not be read (its errors are reported)\n";
   static const std::map<std::string, std::string> codes = {
       {"property-check", kTranslation},
       {"refinement-check", kTranslation},
@@ -39,8 +38,8 @@ const std::map<std::string, std::string>& ExitCodes() {
       {"typeset", "  0  the PDF was written (overfull lines are warnings)\n"
                   "  1  LaTeX reported errors, or pdflatex could not be run; no PDF is written\n"
                   "  2  usage error (unknown option, - without -o, a PDF that would replace the document)\n"},
-      {"list", kModelOnly},
-      {"dump", kModelOnly},
+      {"list", kModelRead + "  2  usage error (unknown option, unknown --diagram)\n"},
+      {"dump", kModelRead + "  2  usage error (unknown option)\n"},
       {"check", "  0  no errors (warnings may have been reported)\n"
                 "  1  an item has an error, or the model file could not be read\n"
                 "  2  usage error (unknown option, unknown --select id or --diagram)\n"},

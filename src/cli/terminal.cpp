@@ -88,6 +88,10 @@ std::optional<std::string> Terminal::AskFileName(const std::string& extension) {
     }
     struct stat existing {};
     if (*name != kStandardOutput && ::stat(name->c_str(), &existing) == 0) {
+      if (S_ISDIR(existing.st_mode)) {
+        err_ << *name << " is a folder: give the document's file name\n";
+        continue;
+      }
       err_ << *name << " exists; replace it? [y/N] " << std::flush;
       const auto answer = ReadLine();
       if (!answer) return std::nullopt;
