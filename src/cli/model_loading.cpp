@@ -3,7 +3,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <unordered_map>
 
 #include "cli/item_names.hpp"
@@ -65,6 +68,27 @@ UsageError UnknownSelection(const std::string& message, const host::MemoryModel&
   return UnknownChoice(message, DidYouMean(word, words), "the model's classes and associations are", lines);
 }
 
+// A --path-map whose symbol no unit's file name begins with, or whose folder
+// does not exist, is most likely a typing slip: the unit it was meant for is
+// then looked for elsewhere and reported missing.
+void WarnOfUnusedPathMaps(const std::map<std::string, std::string>& pathMap, const std::set<std::string>& symbols,
+                          const std::function<void(const std::string&)>& warn) {
+  for (const auto& [symbol, folder] : pathMap) {
+    std::string upper = symbol;
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    const std::string given = "--path-map " + symbol + "=" + folder + ": ";
+    if (!symbols.contains(upper)) {
+      std::string used;
+      for (const auto& name : symbols) used += (used.empty() ? "" : ", ") + ("$" + name);
+      warn(given + "no unit of the model begins with $" + symbol +
+           (used.empty() ? " (its units name no path symbol)" : " (its units use " + used + ")"));
+    } else if (std::error_code error; !std::filesystem::is_directory(folder, error)) {
+      warn(given + folder + " is not a folder");
+    }
+  }
+}
+
 }  // namespace
 
 LoadedModel LoadedModel::Load(const std::string& path, const LoadOptions& options) {
@@ -92,6 +116,7 @@ LoadedModel LoadedModel::Load(const std::string& path, const LoadOptions& option
           regular ? modelfile::LoadPetalModel(path, petalOptions, warn)
                   : modelfile::ParsePetalModel(std::move(bytes), path, petalOptions, warn);
       loaded.app_ = loaded.petal_->app.get();
+      WarnOfUnusedPathMaps(options.pathMap, loaded.petal_->unitSymbols, warn);
       break;
     }
     case modelfile::ModelFormat::kXmi: {
@@ -115,6 +140,8 @@ LoadedModel LoadedModel::Load(const std::string& path, const LoadOptions& option
       loaded.app_ = loaded.native_.get();
       break;
   }
+  if (format != modelfile::ModelFormat::kPetal && !options.pathMap.empty())
+    warn("--path-map: " + path + " is not a Rose model; only a Rose model's units name path symbols");
   return loaded;
 }
 

@@ -21,7 +21,10 @@ LoadOptions ToLoadOptions(const Options& options) {
     const auto equals = mapping.find('=');
     if (equals == std::string::npos || equals == 0)
       throw UsageError("--path-map " + mapping + ": expected SYMBOL=DIR");
-    load.pathMap[mapping.substr(0, equals)] = mapping.substr(equals + 1);
+    // '$NAME=DIR' is the symbol as the unit's file name writes it.
+    const auto symbol = mapping.substr(mapping[0] == '$' ? 1 : 0, equals - (mapping[0] == '$' ? 1 : 0));
+    if (symbol.empty()) throw UsageError("--path-map " + mapping + ": expected SYMBOL=DIR");
+    load.pathMap[symbol] = mapping.substr(equals + 1);
   }
   load.encoding = options.encoding;
   return load;

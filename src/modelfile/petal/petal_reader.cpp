@@ -1,6 +1,7 @@
 #include "modelfile/petal/petal_reader.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -347,15 +348,28 @@ class Loader {
     const Tree& tree = stub.tree();
     const std::string file_name = tree.PropertyText(*stub.node, "file_name");
     const std::string quid = tree.PropertyText(*stub.node, "quid");
+    std::string symbol = petal::UnitSymbol(file_name);
+    std::transform(symbol.begin(), symbol.end(), symbol.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    if (symbol == "CURDIR") symbol.clear();
+    if (!symbol.empty()) result_.unitSymbols.insert(symbol);
     const petal::UnitLocation location =
         petal::LocateUnit(file_name, stub.file->path, model_path_, options_.pathMap, folders_);
     std::string problem;
+    std::string hint;
     std::optional<FileIdentity> identity;
     if (!location.found.empty()) identity = IdentityOf(location.found);
     if (location.found.empty()) {
       problem = "not found; looked for";
       for (std::size_t i = 0; i < location.looked.size(); ++i)
         problem += (i ? ", " : " ") + location.looked[i];
+      const bool mapped = std::any_of(options_.pathMap.begin(), options_.pathMap.end(), [&](const auto& entry) {
+        return std::equal(entry.first.begin(), entry.first.end(), symbol.begin(), symbol.end(),
+                          [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == b; });
+      });
+      if (!symbol.empty() && !mapped)
+        hint = "; give the folder that $" + petal::UnitSymbol(file_name) + " stands for with --path-map " +
+               petal::UnitSymbol(file_name) + "=DIR";
     } else if (identity && !loaded_units_.emplace(*identity, quid).second) {
       // However its path is spelled ($CURDIR\..\pkg\a.cat, .\a.cat), a unit
       // is loaded once: units that name each other cannot load forever.
@@ -372,7 +386,7 @@ class Loader {
         return Located{&unit, &body};
     }
     warn_(stub.Where() + ": warning: unit \"" + file_name + "\" of package " + qualified + " " +
-          problem + "; the package is not loaded");
+          problem + "; the package is not loaded" + hint);
     result_.missingUnits.push_back({qualified, file_name});
     missing_.push_back({qualified, file_name});
     missing_by_prefix_.emplace(qualified, missing_.size() - 1);

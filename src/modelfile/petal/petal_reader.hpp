@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,9 @@ struct PetalModel {
   std::unique_ptr<host::MemoryApplication> app;
   std::vector<PetalItem> items;
   std::vector<MissingUnit> missingUnits;
+  // The path symbols the units' file names begin with ($CURDIR aside), in
+  // upper case: what a --path-map can stand for.
+  std::set<std::string> unitSymbols;
   std::deque<PetalElement> otherElements;  // what the items of other kinds point to
 };
 

@@ -70,6 +70,11 @@ std::string FolderListing::Find(const std::string& folder, const std::string& na
   return found == listed->second.end() ? std::string() : found->second;
 }
 
+std::string UnitSymbol(std::string_view file_name) {
+  if (file_name.empty() || file_name[0] != '$') return {};
+  return std::string(file_name.substr(1, file_name.find_first_of("/\\") - 1));
+}
+
 UnitLocation LocateUnit(std::string_view file_name, const std::string& referencing_file,
                         const std::string& model_file,
                         const std::map<std::string, std::string>& path_map, FolderListing& folders) {
@@ -80,8 +85,7 @@ UnitLocation LocateUnit(std::string_view file_name, const std::string& referenci
   std::vector<std::string> candidates;
   if (!name.empty() && name[0] == '$') {
     const std::size_t slash = name.find('/');
-    const std::string symbol =
-        name.substr(1, slash == std::string::npos ? std::string::npos : slash - 1);
+    const std::string symbol = UnitSymbol(name);
     const std::string rest = slash == std::string::npos ? std::string() : name.substr(slash + 1);
     std::string folder;
     bool known = false;

@@ -31,6 +31,10 @@ struct UnitLocation {
   std::vector<std::string> looked;  // every path tried, in order
 };
 
+// The virtual path symbol a unit's file name begins with, without its "$"
+// ("SOME_ROOT" for "$SOME_ROOT\\pkg\\a.cat"); "" when it begins with none.
+std::string UnitSymbol(std::string_view file_name);
+
 // Finds the file that `file_name` (as stored in `referencing_file`) names:
 // $CURDIR is the folder of the referencing file; any other $SYMBOL is looked
 // up without regard to case in `path_map`, then as an environment variable.
