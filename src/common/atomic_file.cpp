@@ -155,11 +155,20 @@ void WriteInPlace(const Target& target, std::string_view bytes, const std::strin
 
 }  // namespace
 
-void ReplaceFile(const std::string& given, std::string_view bytes) {
+void ReplaceFile(const std::string& path, std::string_view bytes) { ReplaceFileIfUnchanged(path, bytes, {}); }
+
+bool ReplaceFileIfUnchanged(const std::string& given, std::string_view bytes, const std::function<bool()>& unchanged) {
   const std::string doing = "Cannot write " + given;
-  if (given == kStandardOutput) return WriteAll(STDOUT_FILENO, bytes, doing);
+  if (given == kStandardOutput) {
+    WriteAll(STDOUT_FILENO, bytes, doing);
+    return true;
+  }
   const Target target = Resolve(given, doing);
-  if (target.kind != Target::kRegularOrNone) return WriteInPlace(target, bytes, doing);
+  if (target.kind != Target::kRegularOrNone) {
+    if (unchanged && !unchanged()) return false;
+    WriteInPlace(target, bytes, doing);
+    return true;
+  }
   const std::string& path = target.path;
 
   mode_t mode = 0666 & ~CurrentUmask();
@@ -195,8 +204,10 @@ void ReplaceFile(const std::string& given, std::string_view bytes) {
   const int fd = temp.Fd();
   temp.Fd() = -1;
   if (::close(fd) != 0) RaisePlatformError(errno, doing);
+  if (unchanged && !unchanged()) return false;
   if (::rename(temp.Name().c_str(), path.c_str()) != 0) RaisePlatformError(errno, doing);
   temp.Release();
+  return true;
 }
 
 void RemoveTemporaryFileInProgress() {

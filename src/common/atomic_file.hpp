@@ -2,6 +2,7 @@
 // file and never destroys the previous one.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,14 @@ inline constexpr std::string_view kStandardOutput = "-";
 // file is written to directly, and so is "-" (standard output) or a name of
 // one of the process's own descriptors (/dev/stdout, /dev/fd/N).
 void ReplaceFile(const std::string& path, std::string_view bytes);
+
+// As ReplaceFile, but `unchanged` is asked once the new file is ready, just
+// before it takes the old one's place: when it answers false (the old file
+// changed since the caller read it), nothing is replaced and the result is
+// false. The window in which a change by another program is lost is then
+// that of one stat and one rename.
+bool ReplaceFileIfUnchanged(const std::string& path, std::string_view bytes,
+                            const std::function<bool()>& unchanged);
 
 // Removes the temporary file of a ReplaceFile in progress, if there is one.
 // Safe to call from a signal handler, which is what it is for: a program

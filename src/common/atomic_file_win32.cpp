@@ -51,7 +51,9 @@ class TemporaryFile {
 
 }  // namespace
 
-void ReplaceFile(const std::string& path, std::string_view bytes) {
+void ReplaceFile(const std::string& path, std::string_view bytes) { ReplaceFileIfUnchanged(path, bytes, {}); }
+
+bool ReplaceFileIfUnchanged(const std::string& path, std::string_view bytes, const std::function<bool()>& unchanged) {
   const std::string doing = "Cannot write " + path;
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
@@ -72,9 +74,11 @@ void ReplaceFile(const std::string& path, std::string_view bytes) {
     left -= written;
   }
   if (!FlushFileBuffers(temp.Handle()) || !temp.Close()) RaiseWindowsError(GetLastError(), doing);
+  if (unchanged && !unchanged()) return false;
   if (!MoveFileExA(temp.Name().c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     RaiseWindowsError(GetLastError(), doing);
   temp.Keep();
+  return true;
 }
 
 }  // namespace tarn

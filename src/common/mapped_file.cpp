@@ -16,6 +16,7 @@ struct MappedFiles {
   static inline MappedFile* first = nullptr;
   static inline struct sigaction previous {};
   static inline std::size_t page = 4096;
+  static inline std::size_t count = 0;
 
   static void OnBusError(int, siginfo_t* info, void*) {
     const auto* address = static_cast<const char*>(info->si_addr);
@@ -48,12 +49,14 @@ struct MappedFiles {
     }
     file.next_ = first;
     first = &file;
+    ++count;
   }
 
   static void Remove(MappedFile& file) {
     for (MappedFile** link = &first; *link != nullptr; link = &(*link)->next_) {
       if (*link != &file) continue;
       *link = file.next_;
+      --count;
       break;
     }
     if (first == nullptr) ::sigaction(SIGBUS, &previous, nullptr);
@@ -67,9 +70,13 @@ MappedFile::MappedFile(const std::string& path) : path_(path) {
   CheckModelFile(path);
   if (IsRegularFile(path)) {
     const InputFile file(path);
-    void* mapped = file.Size() == 0 ? MAP_FAILED
-                                    : ::mmap(nullptr, file.Size(), PROT_READ, MAP_PRIVATE,
-                                             file.Descriptor(), 0);
+    // A small file costs no more to read than to map, and every mapping
+    // counts against the process's bound on mappings (about 65,000 on
+    // Linux), which malloc needs too: a model of many small units must not
+    // use it up.
+    const bool map = file.Size() >= kMapFrom && MappedFiles::count < kMostMapped;
+    void* mapped = !map ? MAP_FAILED
+                        : ::mmap(nullptr, file.Size(), PROT_READ, MAP_PRIVATE, file.Descriptor(), 0);
     if (mapped != MAP_FAILED) {
       data_ = static_cast<const char*>(mapped);
       size_ = mapped_ = file.Size();

@@ -22,7 +22,14 @@ class MappedFile {
   MappedFile(const MappedFile&) = delete;
   MappedFile& operator=(const MappedFile&) = delete;
 
+  // Files are mapped from this size on, and at most kMostMapped at a time;
+  // the others are read.
+  static constexpr std::size_t kMapFrom = 64 * 1024;
+  static constexpr std::size_t kMostMapped = 1024;
+
   std::string_view Bytes() const { return {data_, size_}; }
+  // Whether the bytes are mapped rather than read.
+  bool Mapped() const { return mapped_ != 0; }
   // Whether part of the file was gone when it was read.
   bool Changed() const { return changed_ != 0; }
   // Raises the platform error of a file that changed while it was read.

@@ -48,6 +48,20 @@ TEST_F(ReplaceFileTest, FailuresRaiseThePlatformErrorAndKeepWhatWasThere) {
   EXPECT_EQ(Entries(), std::vector<std::string>{"out.zed"});
 }
 
+// The caller's check comes once the new file is ready: when it says the old
+// file changed, nothing is replaced and nothing is left beside it.
+TEST_F(ReplaceFileTest, ReplacesOnlyWhileTheCallerSaysTheFileIsUnchanged) {
+  const auto path = PathOf("Tarn.ini");
+  WriteBytes(path, "old");
+  bool asked = false;
+  EXPECT_FALSE(ReplaceFileIfUnchanged(path, "new", [&] { return !(asked = true); }));
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(ReadBytes(path), "old");
+  EXPECT_EQ(Entries(), std::vector<std::string>{"Tarn.ini"});
+  EXPECT_TRUE(ReplaceFileIfUnchanged(path, "new", [] { return true; }));
+  EXPECT_EQ(ReadBytes(path), "new");
+}
+
 // A name of one of the process's own descriptors is written to, not
 // replaced: a pipe gets the bytes.
 TEST_F(ReplaceFileTest, OwnDescriptorIsWrittenInPlace) {

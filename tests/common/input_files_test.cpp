@@ -3,6 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 #include "common/error.hpp"
 #include "common/mapped_file.hpp"
 #include "common/read_file.hpp"
@@ -16,10 +19,11 @@ using ::testing::Property;
 using ::testing::Throws;
 using InputFilesTest = ScratchTest;
 
-// Three pages and a bit, every byte different from its neighbours.
+// Enough pages to be mapped and a bit, every byte different from its
+// neighbours.
 std::string Pages() {
   std::string bytes;
-  for (int i = 0; i < 3 * 4096 + 100; ++i) bytes += static_cast<char>('a' + i % 26);
+  for (std::size_t i = 0; i < MappedFile::kMapFrom + 100; ++i) bytes += static_cast<char>('a' + i % 26);
   return bytes;
 }
 
@@ -38,6 +42,24 @@ TEST_F(InputFilesTest, EveryWayOfReadingGivesTheSameBytes) {
   }
   // A file of /proc says it is empty but is not: it is read, not mapped.
   EXPECT_THAT(std::string(MappedFile("/proc/self/status").Bytes()), HasSubstr("Name:"));
+}
+
+// Every mapping counts against the process's bound on mappings, which malloc
+// needs too: a model of many units used to run out of them and fail as out
+// of memory. Small files are read, and only so many files are mapped at once.
+TEST_F(InputFilesTest, SmallFilesAreReadAndOnlySoManyAreMappedAtOnce) {
+  const std::string small = PathOf("small"), large = PathOf("large");
+  WriteBytes(small, std::string(MappedFile::kMapFrom - 1, 'x'));
+  WriteBytes(large, Pages());
+  EXPECT_FALSE(MappedFile(small).Mapped());
+  std::vector<std::unique_ptr<MappedFile>> open;
+  for (std::size_t i = 0; i < MappedFile::kMostMapped; ++i) open.push_back(std::make_unique<MappedFile>(large));
+  EXPECT_TRUE(open.front()->Mapped() && open.back()->Mapped());
+  const MappedFile beyond(large);
+  EXPECT_FALSE(beyond.Mapped());
+  EXPECT_EQ(beyond.Bytes(), Pages());
+  open.pop_back();
+  EXPECT_TRUE(MappedFile(large).Mapped());
 }
 
 TEST_F(InputFilesTest, FoldersAndMissingFilesArePlatformErrors) {

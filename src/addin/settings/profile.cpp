@@ -3,10 +3,12 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -25,28 +27,91 @@ constexpr std::string_view kSettingsFileName = "Tarn.ini";
 
 enum class ReadOutcome { kRead, kMissing, kUnreadable };
 
-// Reads the whole file into `bytes`. A file that does not exist is told apart
-// from one that exists but cannot be read, so that a write never replaces a
-// file it could not read.
-ReadOutcome ReadWholeFile(const fs::path& path, std::string& bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return (errno == ENOENT) ? ReadOutcome::kMissing : ReadOutcome::kUnreadable;
-  bytes.clear();
+// Reads from `fd` to its end, appending to `bytes`.
+bool ReadToEnd(int fd, std::string& bytes) {
   char chunk[8192];
-  ReadOutcome outcome = ReadOutcome::kRead;
   for (;;) {
     const ssize_t got = ::read(fd, chunk, sizeof chunk);
-    if (got == 0) break;
+    if (got == 0) return true;
     if (got < 0) {
       if (errno == EINTR) continue;
-      outcome = ReadOutcome::kUnreadable;
-      break;
+      return false;
     }
     bytes.append(chunk, static_cast<std::size_t>(got));
   }
-  ::close(fd);
-  return outcome;
 }
+
+// A settings file read whole and kept open, so that what another program
+// appends to it once it has been replaced can still be found.
+class ReadFile {
+ public:
+  // A file that does not exist is told apart from one that exists but cannot
+  // be read, so that a write never replaces a file it could not read.
+  explicit ReadFile(const fs::path& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    if (fd_ < 0) {
+      outcome_ = errno == ENOENT ? ReadOutcome::kMissing : ReadOutcome::kUnreadable;
+      return;
+    }
+    outcome_ = ReadToEnd(fd_, bytes_) ? ReadOutcome::kRead : ReadOutcome::kUnreadable;
+  }
+  ~ReadFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  ReadFile(const ReadFile&) = delete;
+  ReadFile& operator=(const ReadFile&) = delete;
+
+  ReadOutcome Outcome() const { return outcome_; }
+  const std::string& Bytes() const { return bytes_; }
+  // What was appended to the file after it was read; "" when nothing was,
+  // or when what was read is no longer at its start (the file was written
+  // over, not appended to).
+  std::string Later() const {
+    std::string now;
+    if (fd_ < 0 || ::lseek(fd_, 0, SEEK_SET) != 0 || !ReadToEnd(fd_, now) || !now.starts_with(bytes_)) return {};
+    return now.substr(bytes_.size());
+  }
+
+ private:
+  int fd_;
+  ReadOutcome outcome_ = ReadOutcome::kRead;
+  std::string bytes_;
+};
+
+// What tells that a file changed: which file the name leads to, its size
+// and the time of its last change.
+struct FileVersion {
+  bool exists = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  std::int64_t changed = 0;  // ns
+
+  bool operator==(const FileVersion&) const = default;
+};
+
+FileVersion VersionOf(const fs::path& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return {};
+  return {true, status.st_dev, status.st_ino, status.st_size,
+          std::int64_t{status.st_mtim.tv_sec} * 1000000000 + status.st_mtim.tv_nsec};
+}
+
+// Appends `bytes` to the file, as the program that wrote them meant to.
+void AppendTo(const fs::path& path, std::string_view bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  if (fd < 0) return;
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) break;
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  ::close(fd);
+}
+
+// How often a write starts again on a file that keeps changing under it
+// before it gives up.
+constexpr int kMostAttempts = 100;
 
 // An advisory lock on a folder, held for the life of the object. The
 // folder, not the file: the file is replaced by a rename, and a lock on the
@@ -133,9 +198,9 @@ fs::path DefaultSettingsFile() {
 
 std::optional<std::string> GetPrivateProfileValue(std::string_view section, std::string_view key,
                                                   const fs::path& file) {
-  std::string bytes;
-  if (ReadWholeFile(file, bytes) != ReadOutcome::kRead) return std::nullopt;
-  const std::optional<std::string_view> value = FindIniValue(bytes, section, key);
+  const ReadFile read(file);
+  if (read.Outcome() != ReadOutcome::kRead) return std::nullopt;
+  const std::optional<std::string_view> value = FindIniValue(read.Bytes(), section, key);
   if (!value) return std::nullopt;
   return std::string(*value);
 }
@@ -163,14 +228,26 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
   const FolderLock lock(folder);
   if (!lock.Held()) return false;
   // Read under the lock: the file as the last writer left it.
-  std::string bytes;
-  if (ReadWholeFile(target, bytes) == ReadOutcome::kUnreadable) return false;
-  try {
-    ReplaceFile(target.string(), SetIniValue(bytes, section, key, value));
-  } catch (const Error&) {
-    return false;
+  return UpdateFile(target, [&](const std::string& bytes) { return SetIniValue(bytes, section, key, value); });
+}
+
+bool UpdateFile(const fs::path& target, const std::function<std::string(const std::string&)>& change) {
+  for (int attempt = 0; attempt < kMostAttempts; ++attempt) {
+    const FileVersion version = VersionOf(target);
+    ReadFile read(target);
+    if (read.Outcome() == ReadOutcome::kUnreadable) return false;
+    if (VersionOf(target) != version) continue;
+    try {
+      if (!ReplaceFileIfUnchanged(target.string(), change(read.Bytes()),
+                                  [&] { return VersionOf(target) == version; }))
+        continue;
+    } catch (const Error&) {
+      return false;
+    }
+    if (const std::string later = read.Later(); !later.empty()) AppendTo(target, later);
+    return true;
   }
-  return true;
+  return false;
 }
 
 }  // namespace tarn::addin

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,5 +59,14 @@ std::optional<std::string> GetPrivateProfileValue(std::string_view section, std:
 // in the key, ']' in the section).
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::filesystem::path& file);
+
+// Replaces `file` (which may not exist yet) with change(its bytes). Another
+// program may write the file without taking the lock: when it changed the
+// file while the new one was being made, the change is made again on what it
+// wrote; what it appended to the old file just after the new one took its
+// place is carried over. Returns false when the file cannot be read or
+// written, or keeps changing.
+bool UpdateFile(const std::filesystem::path& file,
+                const std::function<std::string(const std::string&)>& change);
 
 }  // namespace tarn::addin

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <utility>
@@ -135,6 +136,32 @@ TEST_F(Profile, ALinkedFileIsWrittenThroughTheLink) {
   EXPECT_TRUE(WritePrivateProfileString("Tarn", "K", "2", link));
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(ReadBytes(real), "[Tarn]\nK=2\n");
+}
+
+// Another program may write the settings file without taking Tarn's lock:
+// its change, made while Tarn makes the new file, is not lost but changed
+// again; a file that never stops changing is given up on, and what the other
+// program wrote stays.
+TEST_F(Profile, AFileChangedWhileItIsUpdatedIsUpdatedAgain) {
+  const fs::path path = dir_ / "Tarn.ini";
+  WriteBytes(path, "[Tarn]\n");
+  std::vector<std::string> seen;
+  const auto appendOnce = [&](const std::string& bytes) {
+    seen.push_back(bytes);
+    if (seen.size() == 1) std::ofstream(path, std::ios::app) << "Other=1\n";
+    return bytes + "K=2\n";
+  };
+  EXPECT_TRUE(UpdateFile(path, appendOnce));
+  EXPECT_EQ(seen, (std::vector<std::string>{"[Tarn]\n", "[Tarn]\nOther=1\n"}));
+  EXPECT_EQ(ReadBytes(path), "[Tarn]\nOther=1\nK=2\n");
+
+  const auto appendAlways = [&](const std::string& bytes) {
+    std::ofstream(path, std::ios::app) << "x\n";
+    return bytes + "lost\n";
+  };
+  EXPECT_FALSE(UpdateFile(path, appendAlways));
+  EXPECT_EQ(ReadBytes(path).find("lost"), std::string::npos);
+  EXPECT_EQ(std::vector<fs::path>(fs::directory_iterator(dir_), {}), std::vector<fs::path>{path});
 }
 
 TEST(SettingsLocation, BareNamesLiveWithTheSettingsFile) {
