@@ -95,6 +95,10 @@ MappedFile::~MappedFile() {
   ::munmap(const_cast<char*>(data_), mapped_);
 }
 
+void MappedFile::DropPages() const {
+  if (mapped_ != 0) ::madvise(const_cast<char*>(data_), mapped_, MADV_DONTNEED);
+}
+
 void MappedFile::CheckUnchanged() const {
   if (Changed())
     throw Error(kPathFileAccess, "Cannot read " + path_ + ": the file changed while it was read");

@@ -30,6 +30,11 @@ class MappedFile {
   std::string_view Bytes() const { return {data_, size_}; }
   // Whether the bytes are mapped rather than read.
   bool Mapped() const { return mapped_ != 0; }
+  // Lets the system take back the memory of the pages read so far: they are
+  // read again from the file when they are next looked at. A reader that has
+  // walked the whole file once and goes on to look at a few places in it
+  // keeps only those in memory.
+  void DropPages() const;
   // Whether part of the file was gone when it was read.
   bool Changed() const { return changed_ != 0; }
   // Raises the platform error of a file that changed while it was read.

@@ -48,6 +48,8 @@ MappedFile::MappedFile(const std::string& path) : path_(path) {
 
 MappedFile::~MappedFile() = default;
 
+void MappedFile::DropPages() const {}
+
 void MappedFile::CheckUnchanged() const {}
 
 }  // namespace tarn

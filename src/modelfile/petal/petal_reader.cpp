@@ -188,6 +188,15 @@ class Loader {
   }
 
  private:
+  // Each step reads a part of the files' bytes once (the walk the objects'
+  // kinds, then the classes' texts...): their pages are given back between
+  // steps, so that a large model's file is not held in memory whole beside
+  // the model made from it.
+  void DropPages() const {
+    for (const SourceFile& file : files_)
+      if (file.mapped) file.mapped->DropPages();
+  }
+
   void CheckFilesUnchanged() const {
     for (const SourceFile& file : files_)
       if (file.mapped) file.mapped->CheckUnchanged();
@@ -222,11 +231,15 @@ class Loader {
       const Node* use_cases = main.tree.Property(body, "root_usecase_package");
       if (use_cases && use_cases->type == NodeType::kObject) Walk(Located{&main, use_cases}, false);
     }
+    DropPages();
     for (const Registered& item : logical_classes_) ClassFor(item.where);
+    DropPages();
     for (const Registered& item : logical_associations_) AssociationFor(item);
     FillSuperclasses();
+    DropPages();
     for (const Diagram& diagram : diagrams_) ReadDiagram(diagram);
     FillSuperclasses();
+    DropPages();
     FillPlaces();
     return std::move(result_);
   }
@@ -252,6 +265,7 @@ class Loader {
     file.bytes = std::move(bytes);
     file.mapped = std::move(mapped);
     file.tree = petal::Parse(path, file.Bytes());
+    if (file.mapped) file.mapped->DropPages();
     const Node& header = file.tree.at(file.tree.header);
     const std::string version = file.tree.PropertyText(header, "version");
     file.version = version.empty() ? 0 : std::strtol(version.c_str(), nullptr, 10);
@@ -660,20 +674,21 @@ class Loader {
   // so that finding them costs one read of the bytes whatever their number.
   void AddPlace(host::Place& place, Located where) {
     place.file = where.file->index;
-    pending_places_.push_back({&place, where.node->text_offset});
+    pending_places_.push_back({&place, where.file->index, where.node->text_offset});
   }
 
   void FillPlaces() {
-    std::sort(pending_places_.begin(), pending_places_.end(),
-              [](const PendingPlace& a, const PendingPlace& b) {
-                return std::pair(a.place->file, a.offset) < std::pair(b.place->file, b.offset);
-              });
+    // The sort compares without following the pointers: a large model has
+    // hundreds of thousands of places, spread over its memory.
+    std::sort(pending_places_.begin(), pending_places_.end(), [](const PendingPlace& a, const PendingPlace& b) {
+      return std::pair(a.file, a.offset) < std::pair(b.file, b.offset);
+    });
     std::size_t next = 0;
     for (const SourceFile& file : files_) {
       std::uint32_t line = 1;
       std::uint32_t line_start = 0;
       std::uint32_t scanned = 0;
-      for (; next < pending_places_.size() && pending_places_[next].place->file == file.index; ++next) {
+      for (; next < pending_places_.size() && pending_places_[next].file == file.index; ++next) {
         const std::string_view text = file.Bytes();
         const std::uint32_t offset =
             std::min<std::uint32_t>(pending_places_[next].offset, static_cast<std::uint32_t>(text.size()));
@@ -693,6 +708,7 @@ class Loader {
 
   struct PendingPlace {
     host::Place* place;
+    std::uint32_t file;
     std::uint32_t offset;
   };
 
