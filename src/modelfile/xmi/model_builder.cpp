@@ -94,8 +94,11 @@ XmiModel ModelBuilder::Build() {
   result_.root = records_.namespaces[root_].name;
   model_->root.name = Text(records_.namespaces[root_].name, {1, 1});
   AddPackages();
+  FindTagTargets();
+  IndexConstraints();
   AddClasses();
   // The conditions are in the host now.
+  constraint_by_id_.Release();
   decltype(records_.constraints)().swap(records_.constraints);
   AddSuperclasses();
   AddAssociations();
@@ -120,12 +123,16 @@ std::string ModelBuilder::Text(std::string utf8, Place where) const {
   for (std::size_t i = utf8.find('\n'); i != std::string::npos; i = utf8.find('\n', i + 1))
     bare_line_feeds += i == 0 || utf8[i - 1] != '\r';
   if (bare_line_feeds > 0) {
+    // Line by line: the text up to each bare LF, then CR LF.
     std::string crlf;
     crlf.reserve(utf8.size() + bare_line_feeds);
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-      if (utf8[i] == '\n' && (i == 0 || utf8[i - 1] != '\r')) crlf += '\r';
-      crlf += utf8[i];
+    std::size_t from = 0;
+    for (std::size_t i = utf8.find('\n'); i != std::string::npos; i = utf8.find('\n', i + 1)) {
+      if (i > 0 && utf8[i - 1] == '\r') continue;
+      crlf.append(utf8, from, i - from).append("\r\n");
+      from = i + 1;
     }
+    crlf.append(utf8, from, std::string::npos);
     utf8.swap(crlf);
   }
   // The code page keeps ASCII as it is.
@@ -203,7 +210,7 @@ void ModelBuilder::Merge(ModelRecords unit, int parent) {
     record.package = moved(record.package);
     records_.associations.push_back(std::move(record));
   }
-  records_.constraints.merge(unit.constraints);
+  for (ConstraintRecord& constraint : unit.constraints) records_.constraints.push_back(std::move(constraint));
   for (auto& [id, named] : unit.named) {
     named.name_space = moved(named.name_space);
     records_.named.emplace(id, std::move(named));
@@ -219,7 +226,7 @@ void ModelBuilder::Merge(ModelRecords unit, int parent) {
     records_.umldi_diagrams.push_back(std::move(diagram));
   }
   records_.id_hashes.insert(records_.id_hashes.end(), unit.id_hashes.begin(), unit.id_hashes.end());
-  std::sort(records_.id_hashes.begin(), records_.id_hashes.end());
+  records_.id_hashes_sorted = false;
   for (UnitRecord& nested : unit.units) {
     nested.parent = moved(nested.parent);
     records_.units.push_back(std::move(nested));
@@ -269,11 +276,57 @@ void ModelBuilder::AddPackages() {
   }
 }
 
+template <class Of>
+std::string ModelBuilder::TypeText(const Reference& type, const Of& of) {
+  if (type.Empty()) return {};
+  const std::string id = LocalId(type);
+  if (const int* found = class_by_id_.Find(id))
+    return records_.classes[static_cast<std::size_t>(*found)].name;
+  if (const auto found = records_.named.find(id); found != records_.named.end()) return found->second.name;
+  if (type.href && IsLibraryHref(type.target))
+    if (std::string name = LibraryTypeName(type.target); !name.empty()) return name;
+  // MagicDraw's own types (int, double, void) lie in its profile, which it
+  // names beside the href.
+  if (type.href && !type.referent.empty()) return type.referent;
+  if (!type.href)
+    if (std::string name = EaTypeName(id); !name.empty()) return name;
+  if (unresolved_types_++ == 0)
+    first_unresolved_type_ = Located(type.place) + ": warning: the type of " + of() + " refers to " +
+                             Quoted(type.target) + ", which is not in the file; the type reads as \"\"";
+  return {};
+}
+
+// Every condition's text on a line of its own, in the order the operation
+// names them.
+template <class Of>
+std::string ModelBuilder::ConditionText(const std::vector<Reference>& conditions, const Of& of) {
+  std::string joined;
+  bool first = true;
+  for (const Reference& condition : conditions) {
+    const ConstraintRecord* const* found = constraint_by_id_.Find(LocalId(condition));
+    if (found == nullptr) {
+      warn_(Located(condition.place) + ": warning: " + of() + " refers to " + Quoted(condition.target) +
+            ", which is not a constraint of the file; it is left out");
+      continue;
+    }
+    const ConstraintRecord& constraint = **found;
+    std::string text = Text(ExpressionText(constraint.specification, constraint.name), constraint.place);
+    if (first)
+      joined = std::move(text);
+    else
+      joined += "\r\n" + text;
+    first = false;
+  }
+  return joined;
+}
+
 void ModelBuilder::AddClasses() {
+  class_by_id_.Reserve(records_.classes.size());
   for (std::size_t i = 0; i < records_.classes.size(); ++i)
-    if (!records_.classes[i].id.empty()) class_by_id_.emplace(records_.classes[i].id, static_cast<int>(i));
+    class_by_id_.Add(records_.classes[i].id, static_cast<int>(i));
+  end_by_id_.Reserve(records_.ends.size());
   for (std::size_t i = 0; i < records_.ends.size(); ++i)
-    if (!records_.ends[i].id.empty()) end_by_id_.emplace(records_.ends[i].id, static_cast<int>(i));
+    end_by_id_.Add(records_.ends[i].id, static_cast<int>(i));
   for (std::size_t i = 0; i < records_.packages.size(); ++i)
     if (!records_.package_ids[i].empty()) package_by_id_.emplace(records_.package_ids[i], records_.packages[i]);
 
@@ -284,12 +337,15 @@ void ModelBuilder::AddClasses() {
     model_class.name = Text(record.name, record.place);  // the record's name serves the items too
     model_class.package = Text(BelowRoot(records_.namespaces[record.name_space].parent), record.place);
     model_class.place = InModel(record.place);
-    if (!record.id.empty()) tags_by_id_.emplace(record.id, &model_class.tags);
-    const std::string qualified = Qualified(record.name_space);
+    KeepTags(record.id, &model_class.tags);
+    const std::string& qualified = Qualified(record.name_space);
+    model_class.attributes.reserve(record.attributes.size());
+    model_class.operations.reserve(record.operations.size());
     for (PropertyRecord& property : record.attributes) {
       host::MemoryAttribute& attribute = model_class.attributes.emplace_back();
-      attribute.type = Text(TypeText(property.type, "attribute " + qualified + "::" + property.name),
-                            property.place);
+      attribute.type = Text(
+          TypeText(property.type, [&] { return "attribute " + qualified + "::" + property.name; }),
+          property.place);
       attribute.name = Text(std::move(property.name), property.place);
       attribute.initial = Text(ValueText(property.default_value), property.place);
       attribute.place = InModel(property.place);
@@ -298,11 +354,10 @@ void ModelBuilder::AddClasses() {
       AddOperation(operation_record, model_class.operations.emplace_back());
     // Where the tags of its features go, now that the class holds them all.
     for (std::size_t i = 0; i < record.attributes.size(); ++i)
-      if (!record.attributes[i].id.empty())
-        tags_by_id_.emplace(record.attributes[i].id, &model_class.attributes[i].tags);
+      KeepTags(record.attributes[i].id, &model_class.attributes[i].tags);
     for (std::size_t i = 0; i < record.operations.size(); ++i) {
       host::MemoryOperation& operation = model_class.operations[i];
-      if (!record.operations[i].id.empty()) tags_by_id_.emplace(record.operations[i].id, &operation.tags);
+      KeepTags(record.operations[i].id, &operation.tags);
       if (record.operations[i].is_query) query_operations_.push_back(&operation);
     }
     // The class is in the host now: its records go, so that the two are never
@@ -314,74 +369,59 @@ void ModelBuilder::AddClasses() {
 }
 
 void ModelBuilder::AddOperation(OperationRecord& record, host::MemoryOperation& operation) {
-  const std::string of = "operation " + record.name;
-  operation.name = Text(std::move(record.name), record.place);
+  const auto of = [&record] { return "operation " + record.name; };
+  operation.name = Text(record.name, record.place);
   operation.place = InModel(record.place);
+  operation.parameters.reserve(record.parameters.size());
   bool returns = false;
   for (ParameterRecord& parameter : record.parameters) {
     if (parameter.direction == "return") {
       // A result of type void (EA's EA<Language>_void, MagicDraw's void) is no result.
       if (!returns) {
-        std::string type = TypeText(parameter.type, "the result of " + of);
+        std::string type = TypeText(parameter.type, [&] { return "the result of " + of(); });
         operation.result = type == "void" ? "" : Text(std::move(type), parameter.place);
       }
       returns = true;
       continue;
     }
     host::MemoryParameter& target = operation.parameters.emplace_back();
-    target.type = Text(TypeText(parameter.type, "parameter " + parameter.name + " of " + of), parameter.place);
+    target.type = Text(
+        TypeText(parameter.type, [&] { return "parameter " + parameter.name + " of " + of(); }),
+        parameter.place);
     target.name = Text(std::move(parameter.name), parameter.place);
     target.place = InModel(parameter.place);
   }
-  operation.pre = ConditionText(record.preconditions, "a precondition of " + of);
-  operation.post = ConditionText(record.postconditions, "a postcondition of " + of);
+  operation.pre = ConditionText(record.preconditions, [&] { return "a precondition of " + of(); });
+  operation.post = ConditionText(record.postconditions, [&] { return "a postcondition of " + of(); });
 }
 
 std::string ModelBuilder::LocalId(const Reference& reference) {
   return reference.href ? std::string(Fragment(reference.target)) : reference.target;
 }
 
-std::string ModelBuilder::TypeText(const Reference& type, const std::string& of) {
-  if (type.Empty()) return {};
-  const std::string id = LocalId(type);
-  if (const auto found = class_by_id_.find(id); found != class_by_id_.end())
-    return records_.classes[found->second].name;
-  if (const auto found = records_.named.find(id); found != records_.named.end()) return found->second.name;
-  if (type.href && IsLibraryHref(type.target))
-    if (std::string name = LibraryTypeName(type.target); !name.empty()) return name;
-  // MagicDraw's own types (int, double, void) lie in its profile, which it
-  // names beside the href.
-  if (type.href && !type.referent.empty()) return type.referent;
-  if (!type.href)
-    if (std::string name = EaTypeName(id); !name.empty()) return name;
-  if (unresolved_types_++ == 0)
-    first_unresolved_type_ = Located(type.place) + ": warning: the type of " + of + " refers to " +
-                             Quoted(type.target) + ", which is not in the file; the type reads as \"\"";
-  return {};
-}
 
 std::string ModelBuilder::ValueText(const ValueRecord& value) {
   if (!value.present) return {};
-  const std::string& metaclass = value.metaclass;
-  if (metaclass == "LiteralInteger" || metaclass == "LiteralUnlimitedNatural" || metaclass == "LiteralReal")
+  const ValueKind kind = value.kind;
+  if (kind == ValueKind::kLiteralInteger || kind == ValueKind::kLiteralUnlimitedNatural ||
+      kind == ValueKind::kLiteralReal)
     return value.has_value ? value.value : "0";
-  if (metaclass == "LiteralBoolean") return value.has_value ? value.value : "false";
-  if (metaclass == "LiteralNull") return {};
-  if (metaclass == "InstanceValue") {
+  if (kind == ValueKind::kLiteralBoolean) return value.has_value ? value.value : "false";
+  if (kind == ValueKind::kLiteralNull) return {};
+  if (kind == ValueKind::kInstanceValue) {
     if (!value.expression) return {};
     const auto found = records_.named.find(LocalId(value.expression->instance));
     return found == records_.named.end() ? std::string() : found->second.name;
   }
-  if (metaclass == "OpaqueExpression") return ExpressionText(value, "");
+  if (kind == ValueKind::kOpaqueExpression) return ExpressionText(value, "");
   return value.value;
 }
 
 // One bound of a multiplicity: the number, or the text of another value
 // specification; `unlimited` tells "*" (or -1) in any literal.
 std::string ModelBuilder::BoundText(const ValueRecord& bound, bool& unlimited) {
-  const std::string& metaclass = bound.metaclass;
-  const bool numeric =
-      metaclass.empty() || metaclass == "LiteralInteger" || metaclass == "LiteralUnlimitedNatural";
+  const bool numeric = bound.kind == ValueKind::kNone || bound.kind == ValueKind::kLiteralInteger ||
+                       bound.kind == ValueKind::kLiteralUnlimitedNatural;
   std::string text = numeric ? (bound.has_value ? bound.value : "0") : ValueText(bound);
   unlimited = text == "*" || (numeric && text == "-1");
   return text;
@@ -447,31 +487,13 @@ std::string ModelBuilder::ExpressionText(const ValueRecord& specification, const
   return name;
 }
 
-// Every condition's text on a line of its own, in the order the operation
-// names them.
-std::string ModelBuilder::ConditionText(const std::vector<Reference>& conditions, const std::string& of) {
-  std::string joined;
-  bool first = true;
-  for (const Reference& condition : conditions) {
-    const auto found = records_.constraints.find(LocalId(condition));
-    if (found == records_.constraints.end()) {
-      warn_(Located(condition.place) + ": warning: " + of + " refers to " + Quoted(condition.target) +
-            ", which is not a constraint of the file; it is left out");
-      continue;
-    }
-    if (!first) joined += "\r\n";
-    first = false;
-    joined += Text(ExpressionText(found->second.specification, found->second.name), found->second.place);
-  }
-  return joined;
-}
 
 // The class a superclass or a role names: a class of the file, or a stand-in
 // with the name of another classifier; null when the reference leads nowhere,
 // with `problem` saying why.
 const host::MemoryClass* ModelBuilder::ClassAt(const Reference& reference, std::string& problem) {
   const std::string id = LocalId(reference);
-  if (const auto found = class_by_id_.find(id); found != class_by_id_.end()) return classes_[found->second];
+  if (const int* found = class_by_id_.Find(id)) return classes_[static_cast<std::size_t>(*found)];
   if (const auto known = stand_ins_.find(id); known != stand_ins_.end()) return known->second;
   const auto named = records_.named.find(id);
   const bool classifier = named != records_.named.end() && !id.empty() && named->second.metaclass != "Package";
@@ -528,7 +550,8 @@ void ModelBuilder::AddSuperclasses() {
         warn_(Located(general.place) + ": warning: " + what);
         superclass = Unavailable(Located(general.place) + ": " + what);
       }
-      WarnOutside({superclass}, "the superclass of class " + Qualified(record.name_space), general.place);
+      if (!outside_.empty())
+        WarnOutside({superclass}, "the superclass of class " + Qualified(record.name_space), general.place);
       classes_[i]->superclasses.push_back(superclass);
     }
   }
@@ -538,11 +561,12 @@ void ModelBuilder::AddAssociations() {
   ConvertAssociations();
   // The roles are in the host now.
   std::deque<PropertyRecord>().swap(records_.ends);
-  decltype(end_by_id_)().swap(end_by_id_);
+  end_by_id_.Release();
 }
 
 void ModelBuilder::ConvertAssociations() {
   const bool ea = records_.exporter == "Enterprise Architect";
+  association_by_id_.Reserve(records_.associations.size());
   for (const AssociationRecord& record : records_.associations) {
     host::MemoryAssociation& association = model_->associations.emplace_back();
     associations_.push_back(&association);
@@ -551,8 +575,8 @@ void ModelBuilder::ConvertAssociations() {
     association.package = Text(BelowRoot(record.owner), record.place);
     association.place = InModel(record.place);
     if (!record.id.empty()) {
-      tags_by_id_.emplace(record.id, &association.tags);
-      association_by_id_.emplace(record.id, &association);
+      KeepTags(record.id, &association.tags);
+      association_by_id_.Add(record.id, &association);
     }
     const std::string qualified = Qualified(record.owner) + "::" + record.name;
     result_.items.push_back({record.id, qualified, record.name, &association});
@@ -563,9 +587,9 @@ void ModelBuilder::ConvertAssociations() {
 
     std::vector<const PropertyRecord*> ends;
     for (const Reference& end : record.member_ends) {
-      const auto found = end_by_id_.find(LocalId(end));
-      if (found != end_by_id_.end())
-        ends.push_back(&records_.ends[found->second]);
+      const int* found = end_by_id_.Find(LocalId(end));
+      if (found != nullptr)
+        ends.push_back(&records_.ends[static_cast<std::size_t>(*found)]);
       else if (const PropertyRecord* outside = ea ? EndOutside(record, LocalId(end)) : nullptr)
         ends.push_back(outside);
     }
@@ -593,7 +617,7 @@ void ModelBuilder::ConvertAssociations() {
                                       : " refers to " + Quoted(end.type.target) + ", " + why);
       }
     }
-    if (problem.empty())
+    if (problem.empty() && !outside_.empty())
       WarnOutside({association.first.supplier, association.second.supplier}, "association " + label, record.place);
     if (!problem.empty()) {
       warn_(Located(record.place) + ": warning: " + problem);
@@ -623,10 +647,27 @@ const PropertyRecord* ModelBuilder::EndOutside(const AssociationRecord& associat
   // The multiplicity as one literal, which may hold a whole range.
   if (!said.multiplicity.empty()) {
     end.lower.present = end.lower.has_value = true;
-    end.lower.metaclass = "LiteralString";
+    end.lower.kind = ValueKind::kOther;  // a LiteralString
     end.lower.value = said.multiplicity;
   }
   return &end;
+}
+
+void ModelBuilder::IndexConstraints() {
+  constraint_by_id_.Reserve(records_.constraints.size());
+  for (const ConstraintRecord& constraint : records_.constraints)
+    constraint_by_id_.Add(constraint.id, &constraint);
+}
+
+void ModelBuilder::FindTagTargets() {
+  for (const auto* tags : {&records_.stereotype_tags, &records_.ea_tags})
+    for (const TagRecord& tag : *tags) tags_by_id_.Add(tag.element, nullptr);
+}
+
+void ModelBuilder::KeepTags(std::string_view id, host::TaggedValues* tags) {
+  // The first element of an id keeps it.
+  if (host::TaggedValues** target = tags_by_id_.Find(id); target != nullptr && *target == nullptr)
+    *target = tags;
 }
 
 // Tagged values: a stereotype application of the Tarn profile first, then
@@ -634,9 +675,9 @@ const PropertyRecord* ModelBuilder::EndOutside(const AssociationRecord& associat
 void ModelBuilder::AddTags() {
   for (const auto* tags : {&records_.stereotype_tags, &records_.ea_tags})
     for (const TagRecord& tag : *tags) {
-      const auto target = tags_by_id_.find(tag.element);
-      if (target == tags_by_id_.end() || HasTag(*target->second, tag.name)) continue;
-      target->second->Set(tag.name, Text(tag.value, tag.place));
+      host::TaggedValues* const* target = tags_by_id_.Find(tag.element);
+      if (target == nullptr || *target == nullptr || HasTag(**target, tag.name)) continue;
+      (*target)->Set(tag.name, Text(tag.value, tag.place));
     }
   for (host::MemoryOperation* operation : query_operations_)
     if (!HasTag(operation->tags, "isQuery")) operation->tags.Set("isQuery", "True");

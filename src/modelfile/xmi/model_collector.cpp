@@ -87,7 +87,6 @@ class Collector final : public XmlHandler {
 
   ModelRecords Take() {
     if (!found_model_) Refuse(NotAModel());
-    std::sort(records_.id_hashes.begin(), records_.id_hashes.end());
     return std::move(records_);
   }
 
@@ -124,7 +123,8 @@ class Collector final : public XmlHandler {
           break;
         case Kind::kConstraint:
           if (element.local == "specification")
-            frame = ValueFrame(element, &records_.constraints[constraint_ids_[parent.index]].specification);
+            frame = ValueFrame(element,
+                               &records_.constraints[static_cast<std::size_t>(parent.index)].specification);
           break;
         case Kind::kValue:
           frame = InValue(element);
@@ -471,20 +471,19 @@ class Collector final : public XmlHandler {
   }
 
   Frame ConstraintFrame(const XmlElement& element) {
-    const std::string id(element.XmiAttribute("id"));
+    const std::string_view id = element.XmiAttribute("id");
     if (id.empty()) return {};
-    auto [entry, added] = records_.constraints.try_emplace(id);
-    if (!added) return {};
-    entry->second.name = std::string(element.Attribute("name"));
-    entry->second.place = Where(element);
-    constraint_ids_.push_back(id);
-    return {Kind::kConstraint, static_cast<int>(constraint_ids_.size()) - 1};
+    ConstraintRecord& record = records_.constraints.emplace_back();
+    record.id = std::string(id);
+    record.name = std::string(element.Attribute("name"));
+    record.place = Where(element);
+    return {Kind::kConstraint, static_cast<int>(records_.constraints.size()) - 1};
   }
 
   Frame ValueFrame(const XmlElement& element, ValueRecord* value) {
     *value = ValueRecord();
     value->present = true;
-    value->metaclass = std::string(MetaclassOf(element));
+    value->kind = ValueKindOf(MetaclassOf(element));
     value->has_value = element.HasAttribute("value");
     value->value = std::string(element.Attribute("value"));
     if (element.HasAttribute("body")) value->Expressed().bodies.emplace_back(element.Attribute("body"));
@@ -702,7 +701,6 @@ class Collector final : public XmlHandler {
   ModelRecords::EaConnectorEnd* ea_end_ = nullptr;
   OperationRecord* operation_ = nullptr;
   ValueRecord* value_ = nullptr;
-  std::vector<std::string> constraint_ids_;
   std::vector<std::string> application_targets_;
   std::vector<std::string> application_tags_;
   std::pair<std::size_t, std::size_t> application_copies_{0, 0};
@@ -726,8 +724,28 @@ ModelRecords CollectModelFile(const std::string& path, int file) {
   return collector.Take();
 }
 
-bool ModelRecords::HasId(std::string_view id) const {
+bool ModelRecords::HasId(std::string_view id) {
+  if (!id_hashes_sorted) {
+    std::sort(id_hashes.begin(), id_hashes.end());
+    id_hashes_sorted = true;
+  }
   return std::binary_search(id_hashes.begin(), id_hashes.end(), std::hash<std::string_view>()(id));
+}
+
+ValueKind ValueKindOf(std::string_view metaclass) {
+  static constexpr std::pair<std::string_view, ValueKind> kKinds[] = {
+      {"", ValueKind::kNone},
+      {"LiteralInteger", ValueKind::kLiteralInteger},
+      {"LiteralUnlimitedNatural", ValueKind::kLiteralUnlimitedNatural},
+      {"LiteralReal", ValueKind::kLiteralReal},
+      {"LiteralBoolean", ValueKind::kLiteralBoolean},
+      {"LiteralNull", ValueKind::kLiteralNull},
+      {"InstanceValue", ValueKind::kInstanceValue},
+      {"OpaqueExpression", ValueKind::kOpaqueExpression},
+  };
+  for (const auto& [name, kind] : kKinds)
+    if (name == metaclass) return kind;
+  return ValueKind::kOther;
 }
 
 bool IsTarnTag(std::string_view name) {

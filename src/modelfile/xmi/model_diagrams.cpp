@@ -51,8 +51,8 @@ int ModelBuilder::OwnerPackage(const DiagramRecord& diagram) const {
   const std::string id = LocalId(diagram.owner);
   if (!id.empty()) {
     if (const auto found = package_by_id_.find(id); found != package_by_id_.end()) return found->second;
-    if (const auto found = class_by_id_.find(id); found != class_by_id_.end())
-      return PackageOf(records_.classes[found->second].name_space);
+    if (const int* found = class_by_id_.Find(id))
+      return PackageOf(records_.classes[static_cast<std::size_t>(*found)].name_space);
     if (const auto found = records_.named.find(id); found != records_.named.end() &&
                                                     found->second.name_space != kNone)
       return PackageOf(found->second.name_space);
@@ -83,12 +83,11 @@ ModelBuilder::OwnedDiagram ModelBuilder::Diagram(const DiagramRecord& record) {
   int left_out = 0;
   for (const Reference& reference : record.shown) {
     const std::string id = LocalId(reference);
-    if (const auto found = class_by_id_.find(id); found != class_by_id_.end()) {
-      const host::MemoryClass* model_class = classes_[found->second];
+    if (const int* found = class_by_id_.Find(id)) {
+      const host::MemoryClass* model_class = classes_[static_cast<std::size_t>(*found)];
       if (shown.insert(model_class).second) diagram.classes.push_back(model_class);
-    } else if (const auto association = association_by_id_.find(id);
-               association != association_by_id_.end()) {
-      if (shown.insert(association->second).second) diagram.associations.push_back(association->second);
+    } else if (host::MemoryAssociation* const* association = association_by_id_.Find(id)) {
+      if (shown.insert(*association).second) diagram.associations.push_back(*association);
     } else {
       const auto named = records_.named.find(id);
       const bool stub = named != records_.named.end() && named->second.metaclass == "EAStub";

@@ -9,6 +9,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -34,6 +35,22 @@ struct Reference {
   bool Empty() const { return target.empty(); }
 };
 
+// The metaclasses of value specifications that the texts of values tell
+// apart; any other is kOther (a LiteralString among them).
+enum class ValueKind : std::uint8_t {
+  kNone,  // no xmi:type
+  kLiteralInteger,
+  kLiteralUnlimitedNatural,
+  kLiteralReal,
+  kLiteralBoolean,
+  kLiteralNull,
+  kInstanceValue,
+  kOpaqueExpression,
+  kOther,
+};
+
+ValueKind ValueKindOf(std::string_view metaclass);
+
 // A value specification (a default value, a bound, a constraint's body).
 struct ValueRecord {
   // What only opaque expressions and instance values have.
@@ -45,7 +62,7 @@ struct ValueRecord {
 
   bool present = false;
   bool has_value = false;
-  std::string metaclass;  // LiteralInteger, OpaqueExpression, InstanceValue...
+  ValueKind kind = ValueKind::kNone;
   std::string value;
   std::unique_ptr<Expression> expression;  // null for literals
 
@@ -92,6 +109,7 @@ struct OperationRecord {
 };
 
 struct ConstraintRecord {
+  std::string id;
   std::string name;
   ValueRecord specification;
   Place place;
@@ -153,7 +171,8 @@ struct ModelRecords {
   std::deque<ClassRecord> classes;
   std::deque<PropertyRecord> ends;  // association ends, wherever they are written
   std::deque<AssociationRecord> associations;
-  std::unordered_map<std::string, ConstraintRecord> constraints;
+  // In file order; where two have one id, the first is the constraint.
+  std::deque<ConstraintRecord> constraints;
   // Names of the other elements with an id (data types, interfaces, enumeration
   // literals...), for type texts and stand-in classes; `metaclass` tells classifiers.
   struct Named {
@@ -186,11 +205,12 @@ struct ModelRecords {
   std::vector<UnitRecord> units;
   // Profile applications of Tarn with attributes that are not Tarn's tags.
   std::vector<std::pair<std::string, Place>> unknown_tags;
-  // Hashes of every xmi:id of the file, sorted once the file is read, to tell
-  // a diagram's shape of an element Tarn does not use from one whose element
-  // is not in the file at all.
+  // Hashes of every xmi:id of the file, to tell a diagram's shape of an
+  // element Tarn does not use from one whose element is not in the file at
+  // all; sorted when first asked, which most models never are.
   std::vector<std::size_t> id_hashes;
-  bool HasId(std::string_view id) const;
+  bool HasId(std::string_view id);
+  bool id_hashes_sorted = false;
 };
 
 }  // namespace tarn::modelfile::xmi

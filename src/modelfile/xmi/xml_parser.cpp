@@ -201,6 +201,18 @@ class Session {
 
   Place Here() { return finder_.At(context_->input->line, context_->input->col); }
 
+  // Whether an attribute's namespace is XMI's. The parser keeps one copy of
+  // each namespace name for the whole document, so its address tells it
+  // again without comparing the text.
+  bool IsXmi(const xmlChar* uri) {
+    if (uri == nullptr) return false;
+    if (uri == xmi_uri_) return true;
+    if (uri == other_uri_) return false;
+    const bool xmi = IsXmiNamespace(View(uri));
+    (xmi ? xmi_uri_ : other_uri_) = uri;
+    return xmi;
+  }
+
   static void OnStart(void* user, const xmlChar* local, const xmlChar* prefix, const xmlChar* uri,
                       int, const xmlChar**, int count, int, const xmlChar** attributes) {
     Session& session = Of(user);
@@ -215,9 +227,9 @@ class Session {
         const xmlChar* const* attribute = attributes + 5 * i;
         const char* begin = reinterpret_cast<const char*>(attribute[3]);
         const char* end = reinterpret_cast<const char*>(attribute[4]);
-        element.attributes.push_back(
-            {View(attribute[0]), View(attribute[2]),
-             std::string_view(begin, static_cast<std::size_t>(end - begin))});
+        element.attributes.push_back({View(attribute[0]), View(attribute[2]),
+                                      std::string_view(begin, static_cast<std::size_t>(end - begin)),
+                                      session.IsXmi(attribute[2])});
       }
       const xmlParserInputPtr input = session.context_->input;
       element.parser_line = input->line;
@@ -273,6 +285,8 @@ class Session {
   PlaceFinder finder_;
   xmlParserCtxtPtr context_ = nullptr;
   XmlElement element_;
+  const xmlChar* xmi_uri_ = nullptr;
+  const xmlChar* other_uri_ = nullptr;
   int depth_ = 0;
   bool counting_decided_ = false;
   bool stopped_ = false;
@@ -295,7 +309,7 @@ bool XmlElement::HasAttribute(std::string_view name) const {
 
 std::string_view XmlElement::XmiAttribute(std::string_view name) const {
   for (const XmlAttribute& attribute : attributes)
-    if (attribute.local == name && IsXmiNamespace(attribute.uri)) return attribute.value;
+    if (attribute.xmi && attribute.local == name) return attribute.value;
   return {};
 }
 

@@ -23,6 +23,7 @@ struct XmlAttribute {
   std::string_view local;
   std::string_view uri;  // "" for an attribute without namespace
   std::string_view value;
+  bool xmi = false;  // whether `uri` is the XMI namespace
 };
 
 class PlaceFinder;
