@@ -65,7 +65,7 @@ measure() {
 
 {
   echo
-  echo "whole process: tarn COMMAND MODEL -o FILE --no-run, tarn check MODEL -q (of 3 runs, the one with least CPU time)"
+  echo "whole process: tarn COMMAND MODEL -o FILE --no-run, tarn check MODEL -q [--types] (of 3 runs, the one with least CPU time)"
   echo "load average before the runs: $(cut -d" " -f1-3 /proc/loadavg) on $(nproc) cores"
   printf "%6s %6s %-17s %9s %8s %8s %10s %12s\n" \
     N format command "file MB" "wall s" "CPU s" "peak MB" "limit MB"
@@ -76,14 +76,16 @@ measure() {
       # An XMI model is read with the .notation beside it.
       [ "$format" = uml ] && size=$((size + $(stat -c %s "$models/model-$n.notation")))
       limit=$(awk -v s="$size" 'BEGIN { printf "%.1f", 2 * s / 1e6 + 30 }')
-      for command in property-check refinement-check objectz check; do
-        case $command in
+      for run in property-check refinement-check objectz check check--types; do
+        command=$run
+        case $run in
           property-check) select=(--select C0 -o "$scratch/out" --no-run) ;;
           refinement-check) select=(--select refines -o "$scratch/out" --no-run) ;;
           objectz) select=(-o "$scratch/out" --no-run) ;;
           check) select=(-q) ;;
+          check--types) command=check select=(-q --types) ;;
         esac
-        printf "%6s %6s %-17s %9.1f %s %12s\n" "$n" "$format" "$command" \
+        printf "%6s %6s %-17s %9.1f %s %12s\n" "$n" "$format" "$run" \
           "$(awk -v s="$size" 'BEGIN { print s / 1e6 }')" \
           "$(measure "$command" "$model" "${select[@]}")" "$limit"
       done

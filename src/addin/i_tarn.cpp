@@ -120,8 +120,11 @@ std::string ITarn::GetFileName() {
   return *path;
 }
 
-void ITarn::WriteDocument(const std::string& fileName, const std::string& text) const {
-  if (!CheckOnly) ReplaceFile(fileName, text);
+void ITarn::WriteDocument(const std::string& fileName, std::string text) {
+  if (CheckOnly)
+    CheckedDocument = std::move(text);
+  else
+    ReplaceFile(fileName, text);
 }
 
 void ITarn::CheckStartSetting(std::string_view key, const std::string& value) {

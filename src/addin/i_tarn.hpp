@@ -42,6 +42,8 @@ class ITarn {
   // the document and offer to start the external tool: it builds the
   // document in memory and reports what it finds (tarn check).
   bool CheckOnly = false;
+  // With CheckOnly, the document the last working command built.
+  std::string CheckedDocument;
 
   void RunAbout(const host::Application& RoseApp);
   void RunConfiguration(const host::Application& RoseApp);
@@ -59,7 +61,7 @@ class ITarn {
  private:
   std::string GetFileName();
   // Writes a document, unless the command only checks.
-  void WriteDocument(const std::string& fileName, const std::string& text) const;
+  void WriteDocument(const std::string& fileName, std::string text);
   // Offers to start Z/EVES on the document written to `fileName`.
   void RunZEves(const std::string& fileName);
   void RunTypeChecker();

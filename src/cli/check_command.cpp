@@ -5,12 +5,15 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <iostream>
 
 #include "cli/commands.hpp"
 #include "cli/explain.hpp"
 #include "cli/item_names.hpp"
 #include "cli/model_warnings.hpp"
+#include "cli/type_errors.hpp"
+#include "common/read_file.hpp"
 #include "modelfile/load_error.hpp"
 
 namespace tarn::cli {
@@ -81,8 +84,8 @@ class Checker {
       : options_(options), loaded_(loaded), model_(loaded.Model()), names_(model_) {}
 
   // Runs one command on the model with `selection`; its errors follow
-  // `about`, the item it was run for.
-  void Run(addin::Command command, std::vector<const host::Element*> selection, const Note& about) {
+  // `about`, the item it was run for. Returns the document it built.
+  std::string Run(addin::Command command, std::vector<const host::Element*> selection, const Note& about) {
     model_.selection = std::move(selection);
     CheckPlatform platform;
     platform.about = about;
@@ -95,6 +98,19 @@ class Checker {
     if (command == addin::Command::kRefinementChecker) tarn.RunRefinementChecker(loaded_.App());
     if (command == addin::Command::kGenerator) tarn.RunGenerator(loaded_.App());
     for (auto& diagnostic : platform.diagnostics) diagnostics_.push_back(std::move(diagnostic));
+    return std::move(tarn.CheckedDocument);
+  }
+
+  // With --types, the type errors of the document built for `classes` (and
+  // `retrieve`), told at the model's texts.
+  void CheckTypes(const std::string& document, const std::vector<const host::MemoryClass*>& classes,
+                  const host::MemoryAssociation* retrieve, const Note& about) {
+    if (!options_.types || document.empty()) return;
+    TextOrigins origins(names_);
+    for (const auto* c : classes) origins.AddClass(*c);
+    if (retrieve != nullptr) origins.AddRetrieve(*retrieve);
+    for (auto& diagnostic : ModelTypeErrors(document, origins, model_, classes, about))
+      diagnostics_.push_back(std::move(diagnostic));
   }
 
   // The items to check: those of --select, or every class with Properties,
@@ -130,13 +146,14 @@ class Checker {
     Progress progress(showProgress ? items.classes.size() + items.associations.size() + 1 : 0);
     std::size_t done = 0;
     for (const auto* c : items.classes) {
-      Run(addin::Command::kPropertyChecker, {c},
-          {LocationOf(model_, c->place), "in the property check of " + names_.Describe(*c)});
+      const Note about{LocationOf(model_, c->place), "in the property check of " + names_.Describe(*c)};
+      CheckTypes(Run(addin::Command::kPropertyChecker, {c}, about), {c}, nullptr, about);
       if (showProgress) progress.Done(++done);
     }
     for (const auto* a : items.associations) {
-      Run(addin::Command::kRefinementChecker, {a},
-          {LocationOf(model_, a->place), "in the refinement check of " + names_.Describe(*a)});
+      const Note about{LocationOf(model_, a->place), "in the refinement check of " + names_.Describe(*a)};
+      CheckTypes(Run(addin::Command::kRefinementChecker, {a}, about), {a->first.supplier, a->second.supplier}, a,
+                 about);
       if (showProgress) progress.Done(++done);
     }
     if (items.diagram != nullptr)
@@ -193,6 +210,29 @@ int CheckModel(const Options& options, bool json, const std::function<void(const
   return errors > 0 ? kErrorShown : kSuccess;
 }
 
+// Whether the file is a LaTeX document rather than a model: its first byte
+// but blanks is a backslash or a comment's %.
+bool IsZDocument(const std::string& path) {
+  std::string head(4096, '\0');
+  std::ifstream file(path, std::ios::binary);
+  file.read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<std::size_t>(file.gcount()));
+  const auto first = head.find_first_not_of(" \t\r\n");
+  return first != std::string::npos && (head[first] == '\\' || head[first] == '%');
+}
+
+// tarn check --types DOC: the document as it stands.
+int CheckDocument(const Options& options, bool json, const std::function<void(const Diagnostic&)>& print) {
+  if (!options.select.empty() || !options.diagram.empty())
+    throw UsageError(options.model + " is a document, not a model: --select and --diagram choose items of a model");
+  const auto errors = DocumentTypeErrors(options.model, ReadModelFile(options.model));
+  for (const auto& diagnostic : errors) print(diagnostic);
+  if (!json && !options.quiet)
+    std::cout << options.model << ": " << errors.size() << (errors.size() == 1 ? " type error" : " type errors")
+              << "\n";
+  return errors.empty() ? kSuccess : kErrorShown;
+}
+
 }  // namespace
 
 int RunCheck(const Options& options) {
@@ -205,11 +245,15 @@ int RunCheck(const Options& options) {
     else
       PrintText(std::cerr, diagnostic);
   };
-  if (!json) return CheckModel(options, json, print);
+  const auto check = [&] {
+    return options.types && IsZDocument(options.model) ? CheckDocument(options, json, print)
+                                                       : CheckModel(options, json, print);
+  };
+  if (!json) return check();
   // In JSON, also what keeps the check from running: a wrong --select, a
   // file that cannot be read.
   try {
-    return CheckModel(options, json, print);
+    return check();
   } catch (const UsageError& error) {
     auto diagnostic = Unplaced(Diagnostic::Severity::kError, error.Message());
     for (const auto& note : error.Notes()) diagnostic.notes.push_back({std::nullopt, note});

@@ -230,6 +230,10 @@ void DefineCommands(CLI::App& app, Options& options, std::string& helpTopic, std
       ->add_option("--format", options.format,
                    "text (on standard error) or json (JSON lines on standard output)")
       ->type_name("FORMAT");
+  check->add_flag("--types", options.types,
+                  "type-check the Z of the documents property-check and refinement-check would write, and tell each "
+                  "error at the model text it came from; MODEL may also be a Z/EVES document (.zed) to check as it "
+                  "stands");
   AddPathMap(*check, options);
   AddQuietVerbose(*check, options, "no summary line");
 

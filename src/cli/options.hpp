@@ -28,6 +28,7 @@ struct Options {
   bool quiet = false;           // -q: no success text
   bool verbose = false;         // -v: name the files read
   std::string format = "text";  // tarn check --format
+  bool types = false;           // tarn check --types
   bool ids = false;             // tarn list --ids
   bool described = false;       // tarn list --ids --described
   std::string listFor;          // tarn list --ids --for COMMAND

@@ -56,7 +56,7 @@ class ZTexts {
   // The names of a class that a Z/EVES document declares.
   void ToolkitNames(const host::MemoryClass& c) {
     const auto warn = [&](const host::Place& place, const std::string& what, const std::string& name) {
-      if (std::find(kToolkitNames.begin(), kToolkitNames.end(), name) == kToolkitNames.end()) return;
+      if (!IsZToolkitName(name)) return;
       Add(place, what + " is named like the Z toolkit's " + name +
                      ", which the documents' predicates and theorems then mean instead: give it another name (" +
                      name + names_.Utf8(c.name) + ", say)");
@@ -163,6 +163,10 @@ class ZTexts {
 };
 
 }  // namespace
+
+bool IsZToolkitName(std::string_view name) {
+  return std::find(kToolkitNames.begin(), kToolkitNames.end(), name) != kToolkitNames.end();
+}
 
 std::vector<Diagnostic> ZTextWarnings(const host::MemoryModel& model, const CheckedItems& checked) {
   ZTexts texts(model);

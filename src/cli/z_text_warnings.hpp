@@ -6,6 +6,7 @@
 // document holds, and names with letters outside ASCII.
 #pragma once
 
+#include <string_view>
 #include <vector>
 
 #include "cli/diagnostic.hpp"
@@ -13,6 +14,10 @@
 #include "host/memory_host.hpp"
 
 namespace tarn::cli {
+
+// Whether a state component, parameter or class of this name would be
+// taken for the Z toolkit's, or the other way round.
+bool IsZToolkitName(std::string_view name);
 
 std::vector<Diagnostic> ZTextWarnings(const host::MemoryModel& model, const CheckedItems& checked);
 
