@@ -107,23 +107,36 @@ bool Unifier::Unify(const TypePtr& left, const TypePtr& right) {
   return false;
 }
 
+// A type in which nothing is bound is given back as it is, not made again:
+// most types of a document hold no variable, and a check resolves them often.
 TypePtr Unifier::Resolve(const TypePtr& type) const {
   const TypePtr top = Shallow(type);
   switch (top->kind) {
     case TypeKind::kGiven:
     case TypeKind::kVariable:
       return top;
-    case TypeKind::kPower:
-      return Power(Resolve(top->items[0]));
+    case TypeKind::kPower: {
+      TypePtr element = Resolve(top->items[0]);
+      return element == top->items[0] ? top : Power(std::move(element));
+    }
     case TypeKind::kProduct: {
       std::vector<TypePtr> factors;
-      for (const auto& factor : top->items) factors.push_back(Resolve(factor));
-      return Product(std::move(factors));
+      bool changed = false;
+      for (const auto& factor : top->items) {
+        factors.push_back(Resolve(factor));
+        changed = changed || factors.back() != factor;
+      }
+      return changed ? Product(std::move(factors)) : top;
     }
     case TypeKind::kSchema: {
       Fields fields;
-      for (const auto& [name, field] : top->fields) fields.emplace(name, Resolve(field));
-      return Schema(std::move(fields));
+      bool changed = false;
+      for (const auto& [name, field] : top->fields) {
+        const TypePtr resolved = Resolve(field);
+        changed = changed || resolved != field;
+        fields.emplace(name, resolved);
+      }
+      return changed ? Schema(std::move(fields)) : top;
     }
   }
   return top;
