@@ -4,8 +4,9 @@
 #
 #   fuzz/run.sh [--keep] SECONDS [TARGET...]
 #
-# TARGET is native_reader, petal_reader, petal_folder, xmi_reader, properties
-# or pipeline (with or without the fuzz_ prefix); all six when none is named.
+# TARGET is native_reader, petal_reader, petal_folder, xmi_reader, properties,
+# pipeline or ztypes (with or without the fuzz_ prefix); all seven when none is
+# named.
 # The targets are built with clang in build/fuzz when needed. Each starts
 # from the corpus kept in the repository (fuzz/corpus/TARGET), from a
 # starting corpus made now from the models, documents and texts of tests/ and
@@ -24,7 +25,7 @@ set -euo pipefail
 
 usage() {
   echo "usage: fuzz/run.sh [--keep] SECONDS" \
-       "[native_reader|petal_reader|petal_folder|xmi_reader|properties|pipeline]..." >&2
+       "[native_reader|petal_reader|petal_folder|xmi_reader|properties|pipeline|ztypes]..." >&2
   exit 2
 }
 keep=false
@@ -48,7 +49,7 @@ if $keep; then
 fi
 kept=$root/fuzz/corpus
 
-all_targets=(native_reader petal_reader petal_folder xmi_reader properties pipeline)
+all_targets=(native_reader petal_reader petal_folder xmi_reader properties pipeline ztypes)
 targets=()
 for target in "${@:-${all_targets[@]}}"; do
   target=${target#fuzz_}
@@ -220,7 +221,7 @@ dictionary_of() {
       cat "$root"/fuzz/{petal,folder}.dict >"$build/petal_folder.dict"
       echo "$build/petal_folder.dict" ;;
     xmi_reader) echo "$root/fuzz/xmi.dict" ;;
-    properties) echo "$root/fuzz/z.dict" ;;
+    properties | ztypes) echo "$root/fuzz/z.dict" ;;
     pipeline)
       cat "$root"/fuzz/{native,petal,xmi,z}.dict >"$build/pipeline.dict"
       echo "$build/pipeline.dict" ;;
@@ -231,7 +232,7 @@ dictionary_of() {
 # mutations that matter (a key, a reference, a unit's file name) are local.
 max_len_of() {
   case $1 in
-    petal_reader | petal_folder) echo 65536 ;;
+    petal_reader | petal_folder | ztypes) echo 65536 ;;
     properties) echo 262144 ;;
     *) echo 1048576 ;;
   esac
@@ -269,6 +270,7 @@ for target in "${targets[@]}"; do
     xmi_reader) start_xmi "$corpus/start" ;;
     properties) start_texts "$corpus/start"; start_native "$corpus/start" ;;
     pipeline) start_native "$corpus/start"; start_petal "$corpus/start"; start_xmi "$corpus/start" ;;
+    ztypes) start_texts "$corpus/start" ;;
   esac
   echo "== fuzz_$target: $seconds s from $(ls "$kept/$target" | wc -l) kept," \
        "$(ls "$corpus/start" | wc -l) starting and $(ls "$found" | wc -l) found inputs"
