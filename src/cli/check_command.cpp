@@ -246,8 +246,11 @@ int RunCheck(const Options& options) {
       PrintText(std::cerr, diagnostic);
   };
   const auto check = [&] {
-    return options.types && IsZDocument(options.model) ? CheckDocument(options, json, print)
-                                                       : CheckModel(options, json, print);
+    if (!IsZDocument(options.model)) return CheckModel(options, json, print);
+    if (!options.types)
+      throw UsageError(options.model + " is a LaTeX document, not a model: tarn check --types " + options.model +
+                       " type-checks its Z");
+    return CheckDocument(options, json, print);
   };
   if (!json) return check();
   // In JSON, also what keeps the check from running: a wrong --select, a
