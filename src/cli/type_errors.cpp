@@ -57,17 +57,25 @@ const host::MemoryAttribute* CapturedComponent(const std::string& message,
   return nullptr;
 }
 
-// For "`n` is not declared": the parameter `n` of an operation of
-// `classes`, which the document declares as the input n?.
-const host::MemoryParameter* ParameterNamed(const std::string& message,
-                                            const std::vector<const host::MemoryClass*>& classes) {
-  const auto names = QuotedNames(message);
-  if (names.size() != 1 || message != "`" + names.front() + "` is not declared") return nullptr;
+// For "`n` is not declared" where `n` is a parameter of an operation of
+// `classes`, or `result` where one has a return type: how the document
+// declares it (the input n?, the output result!); "" otherwise.
+std::string DeclaredAs(const std::string& message, const std::vector<const host::MemoryClass*>& classes,
+                       const ItemNames& names) {
+  const auto quoted = QuotedNames(message);
+  if (quoted.size() != 1 || message != "`" + quoted.front() + "` is not declared") return {};
+  const std::string& name = quoted.front();
   for (const auto* c : classes)
-    for (const auto& o : c->operations)
+    for (const auto& o : c->operations) {
+      if (name == "result" && !o.result.empty())
+        return "the document declares the return value of operation " + names.Quoted(o.name) +
+               " as the output result!: write it so";
       for (const auto& p : o.parameters)
-        if (p.name == names.front()) return &p;
-  return nullptr;
+        if (p.name == name)
+          return "the document declares the parameter " + names.Quoted(p.name) + " as the input " +
+                 names.Utf8(p.name) + "?: write it so";
+    }
+  return {};
 }
 
 }  // namespace
@@ -102,10 +110,8 @@ std::vector<Diagnostic> ModelTypeErrors(const std::string& document, const TextO
       diagnostic.message = "attribute " + names.Quoted(component->name) + " is taken for the Z toolkit's " +
                            component->name + " where the document's theorems use the state: rename the attribute";
     }
-    if (const auto* parameter = ParameterNamed(error.message, classes))
-      diagnostic.notes.push_back({std::nullopt, "the document declares the parameter " +
-                                                    names.Quoted(parameter->name) + " as the input " +
-                                                    names.Utf8(parameter->name) + "?: write it so"});
+    if (const auto declared = DeclaredAs(error.message, classes, names); !declared.empty())
+      diagnostic.notes.push_back({std::nullopt, declared});
     diagnostic.notes.push_back(about);
     diagnostics.push_back(std::move(diagnostic));
   }
