@@ -206,9 +206,9 @@ TEST(Documents, TypesThatDoubleAtEachStepAreRefused) {
 }
 
 TEST(Documents, ErrorsCarryTheirSourceLine) {
-  const auto errors = CheckDocument(Replace(kRegister, "max' = max\n\\end{schema}", "max' = count2\n\\end{schema}"));
+  const auto errors = CheckDocument(Replace(kRegister, "max' = max\n\\end{schema}", "  max' = count2 \t \n\\end{schema}"));
   ASSERT_THAT(errors, SizeIs(1));
-  EXPECT_EQ(errors[0].text, "max' = count2");
+  EXPECT_EQ(errors[0].text, "max' = count2");  // trimmed at both ends
 }
 
 }  // namespace

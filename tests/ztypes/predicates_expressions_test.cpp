@@ -73,6 +73,9 @@ TEST(Theorems, FreeNamesAreQuantifiedAndSolvedByUnification) {
       {state + "\\begin{theorem}{T}\nS \\land members = 3\n\\end{theorem}\n",
        {"8:9 [theorem T] `=` needs the same type on both sides: `members` is `\\power NAME`, `3` is `\\num`"}},
       {state + "\\begin{theorem}{T}\n\\theta S = \\theta S'\n\\end{theorem}\n", {}},
+      // The name without the blanks around it and its rule prefix.
+      {Zed("[NAME]") + "\\begin{theorem}{ rule  T }\n1 = \\{1\\}\n\\end{theorem}\n",
+       {"5:1 [theorem T] `=` needs the same type on both sides: `1` is `\\num`, `\\{1\\}` is `\\power \\num`"}},
   });
 }
 

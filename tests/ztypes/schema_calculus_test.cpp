@@ -43,6 +43,9 @@ TEST(SchemaCalculus, OperatorsGiveTheZrmSignatures) {
       {Using("[a': \\num] \\semi S", "\\true"),
        {"11:9 [schema T] `a'` is `\\num` but `a` is `NAME` in `[a': \\num] \\semi S`"}},
       {Using("S \\land 1", "\\true"), {"11:17 [schema T] `1` is not a schema expression"}},
+      // A reference decorated with each stroke, and a subscript: its components so decorated.
+      {Using("S! \\land S? \\land S_1", "a! = a? \\land b_1 = 1"), {}},
+      {Using("S!", "b! = a!"), {"16:1 [schema U] `=` needs the same type on both sides: `b!` is `\\num`, `a!` is `NAME`"}},
   });
 }
 
