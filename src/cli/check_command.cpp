@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 
@@ -211,8 +212,11 @@ int CheckModel(const Options& options, bool json, const std::function<void(const
 }
 
 // Whether the file is a LaTeX document rather than a model: its first byte
-// but blanks is a backslash or a comment's %.
+// but blanks is a backslash or a comment's %. Only a regular file is looked
+// at: a pipe read here would lose its head for the model's reader.
 bool IsZDocument(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return false;
   std::string head(4096, '\0');
   std::ifstream file(path, std::ios::binary);
   file.read(head.data(), static_cast<std::streamsize>(head.size()));
