@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 
 #include "cli/commands.hpp"
@@ -211,20 +209,6 @@ int CheckModel(const Options& options, bool json, const std::function<void(const
   return errors > 0 ? kErrorShown : kSuccess;
 }
 
-// Whether the file is a LaTeX document rather than a model: its first byte
-// but blanks is a backslash or a comment's %. Only a regular file is looked
-// at: a pipe read here would lose its head for the model's reader.
-bool IsZDocument(const std::string& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return false;
-  std::string head(4096, '\0');
-  std::ifstream file(path, std::ios::binary);
-  file.read(head.data(), static_cast<std::streamsize>(head.size()));
-  head.resize(static_cast<std::size_t>(file.gcount()));
-  const auto first = head.find_first_not_of(" \t\r\n");
-  return first != std::string::npos && (head[first] == '\\' || head[first] == '%');
-}
-
 // tarn check --types DOC: the document as it stands.
 int CheckDocument(const Options& options, bool json, const std::function<void(const Diagnostic&)>& print) {
   if (!options.select.empty() || !options.diagram.empty())
@@ -250,7 +234,7 @@ int RunCheck(const Options& options) {
       PrintText(std::cerr, diagnostic);
   };
   const auto check = [&] {
-    if (!IsZDocument(options.model)) return CheckModel(options, json, print);
+    if (!IsLatexDocument(options.model)) return CheckModel(options, json, print);
     if (!options.types)
       throw UsageError(options.model + " is a LaTeX document, not a model: tarn check --types " + options.model +
                        " type-checks its Z");

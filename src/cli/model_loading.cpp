@@ -91,6 +91,14 @@ void WarnOfUnusedPathMaps(const std::map<std::string, std::string>& pathMap, con
 
 }  // namespace
 
+bool IsLatexDocument(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+  const std::string head = Head(path);
+  const auto first = head.find_first_not_of(" \t\r\n");
+  return first != std::string::npos && (head[first] == '\\' || head[first] == '%');
+}
+
 LoadedModel LoadedModel::Load(const std::string& path, const LoadOptions& options) {
   LoadedModel loaded;
   // A regular file is opened twice: its head tells the format, then its

@@ -39,6 +39,11 @@ struct LoadOptions {
   std::function<void(const std::string&)> warn;
 };
 
+// Whether the file is a LaTeX document rather than a model: its first byte
+// but blanks is a backslash or a comment's %. Only a regular file is looked
+// at: a pipe read here would lose its head for the model's reader.
+bool IsLatexDocument(const std::string& path);
+
 class LoadedModel {
  public:
   // Native YAML, Rose petal or UML 2 XMI, told by the file's content.

@@ -23,20 +23,9 @@ void TextOrigins::AddLine(std::string_view line, TextOrigin origin) {
 }
 
 void TextOrigins::AddText(const host::Place& place, const std::string& what, std::string_view text) {
-  std::size_t number = 0;
-  for (std::size_t start = 0;;) {
-    const auto cr = text.find('\r', start);
-    std::string_view piece = text.substr(start, cr == std::string_view::npos ? cr : cr - start);
-    ++number;
-    // A bare LF joins its two sides, as the line rule has it.
-    std::string joined;
-    for (const char c : piece)
-      if (c != '\n') joined += c;
-    const std::string_view line = TrimView(joined);
-    if (!line.empty()) AddLine(line, {place, what, number, {}});
-    if (cr == std::string_view::npos) break;
-    start = cr + 1;
-  }
+  ForEachNumberedLine(text, [&](std::string_view line, std::size_t number) {
+    AddLine(line, {place, what, number, {}});
+  });
 }
 
 void TextOrigins::AddClass(const host::MemoryClass& c) {

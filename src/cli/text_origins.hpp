@@ -39,7 +39,7 @@ class TextOrigins {
 
  private:
   // Each line of `text` as the line rule cuts it, numbered as the user sees
-  // the text (a CR LF or a CR ends a line).
+  // the text.
   void AddText(const host::Place& place, const std::string& what, std::string_view text);
   void AddLine(std::string_view line, TextOrigin origin);
 

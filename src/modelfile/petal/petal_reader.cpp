@@ -362,13 +362,14 @@ class Loader {
     const Tree& tree = stub.tree();
     const std::string file_name = tree.PropertyText(*stub.node, "file_name");
     const std::string quid = tree.PropertyText(*stub.node, "quid");
-    std::string symbol = petal::UnitSymbol(file_name);
-    std::transform(symbol.begin(), symbol.end(), symbol.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    if (symbol == "CURDIR") symbol.clear();
-    if (!symbol.empty()) result_.unitSymbols.insert(symbol);
     const petal::UnitLocation location =
         petal::LocateUnit(file_name, stub.file->path, model_path_, options_.pathMap, folders_);
+    if (!location.symbol.empty()) {
+      std::string symbol = location.symbol;
+      std::transform(symbol.begin(), symbol.end(), symbol.begin(),
+                     [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+      result_.unitSymbols.insert(std::move(symbol));
+    }
     std::string problem;
     std::string hint;
     std::optional<FileIdentity> identity;
@@ -377,13 +378,9 @@ class Loader {
       problem = "not found; looked for";
       for (std::size_t i = 0; i < location.looked.size(); ++i)
         problem += (i ? ", " : " ") + location.looked[i];
-      const bool mapped = std::any_of(options_.pathMap.begin(), options_.pathMap.end(), [&](const auto& entry) {
-        return std::equal(entry.first.begin(), entry.first.end(), symbol.begin(), symbol.end(),
-                          [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == b; });
-      });
-      if (!symbol.empty() && !mapped)
-        hint = "; give the folder that $" + petal::UnitSymbol(file_name) + " stands for with --path-map " +
-               petal::UnitSymbol(file_name) + "=DIR";
+      if (!location.symbol.empty() && !location.symbol_mapped)
+        hint = "; give the folder that $" + location.symbol + " stands for with --path-map " + location.symbol +
+               "=DIR";
     } else if (identity && !loaded_units_.emplace(*identity, quid).second) {
       // However its path is spelled ($CURDIR\..\pkg\a.cat, .\a.cat), a unit
       // is loaded once: units that name each other cannot load forever.

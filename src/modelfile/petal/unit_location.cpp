@@ -70,11 +70,6 @@ std::string FolderListing::Find(const std::string& folder, const std::string& na
   return found == listed->second.end() ? std::string() : found->second;
 }
 
-std::string UnitSymbol(std::string_view file_name) {
-  if (file_name.empty() || file_name[0] != '$') return {};
-  return std::string(file_name.substr(1, file_name.find_first_of("/\\") - 1));
-}
-
 UnitLocation LocateUnit(std::string_view file_name, const std::string& referencing_file,
                         const std::string& model_file,
                         const std::map<std::string, std::string>& path_map, FolderListing& folders) {
@@ -82,21 +77,25 @@ UnitLocation LocateUnit(std::string_view file_name, const std::string& referenci
   std::replace(name.begin(), name.end(), '\\', '/');
   const std::string base = name.substr(name.rfind('/') + 1);
 
+  UnitLocation location;
   std::vector<std::string> candidates;
   if (!name.empty() && name[0] == '$') {
     const std::size_t slash = name.find('/');
-    const std::string symbol = UnitSymbol(name);
+    const std::string symbol =
+        name.substr(1, slash == std::string::npos ? std::string::npos : slash - 1);
     const std::string rest = slash == std::string::npos ? std::string() : name.substr(slash + 1);
     std::string folder;
     bool known = false;
     if (SameWithoutCase(symbol, "CURDIR")) {
       folder = FolderOf(referencing_file);
       known = true;
+    } else {
+      location.symbol = symbol;
     }
     for (const auto& [key, value] : path_map) {
       if (!known && SameWithoutCase(key, symbol)) {
         folder = value;
-        known = true;
+        known = location.symbol_mapped = true;
       }
     }
     if (!known) {
@@ -116,7 +115,6 @@ UnitLocation LocateUnit(std::string_view file_name, const std::string& referenci
     candidates.push_back(FolderOf(model_file) + "/" + base);
   }
 
-  UnitLocation location;
   for (const std::string& candidate : candidates) {
     if (std::find(location.looked.begin(), location.looked.end(), candidate) !=
         location.looked.end())

@@ -29,11 +29,12 @@ class FolderListing {
 struct UnitLocation {
   std::string found;                // the path of the unit's file; "" when none exists
   std::vector<std::string> looked;  // every path tried, in order
+  // The virtual path symbol the file name begins with, as written and
+  // without its "$" ("SOME_ROOT" for "$SOME_ROOT\\pkg\\a.cat"); "" for none
+  // and for $CURDIR.
+  std::string symbol;
+  bool symbol_mapped = false;  // `path_map` gives its folder
 };
-
-// The virtual path symbol a unit's file name begins with, without its "$"
-// ("SOME_ROOT" for "$SOME_ROOT\\pkg\\a.cat"); "" when it begins with none.
-std::string UnitSymbol(std::string_view file_name);
 
 // Finds the file that `file_name` (as stored in `referencing_file`) names:
 // $CURDIR is the folder of the referencing file; any other $SYMBOL is looked
